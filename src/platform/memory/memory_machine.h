@@ -1,0 +1,83 @@
+// An in-memory Windows machine of a chosen kind (Windows 95, 98 or NT).
+//
+// It keeps a registry, drives with folders and files, and the system's
+// names, folders, metrics and device caps, and answers the ports the way the
+// real API does, error codes included. Machines are independent of each
+// other: tests save on one and load on another. A machine can be copied
+// (state only, no open handles) and compared with another.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/machine.h"
+
+namespace qv {
+
+struct MachineSetup {
+  OSKind kind = okWinNT;
+  // Without administrator rights the registry refuses full access below
+  // HKEY_LOCAL_MACHINE (and HKEY_CLASSES_ROOT, which lives there), as
+  // Windows NT does for a normal user.
+  bool administrator = true;
+  std::string userName = "User";
+  std::string computerName = "QORVELPC";
+  int screenWidth = 1024;
+  int screenHeight = 768;
+  int bitsPerPixel = 16;
+  int dpi = 96;
+  std::uint64_t diskCapacity = 2ull << 30;  // drive C:
+};
+
+// Which differences Differences() reports.
+struct CompareOptions {
+  bool fileTimes = true;  // creation and last-write times of files
+};
+
+class MemoryMachine : public Machine {
+ public:
+  explicit MemoryMachine(OSKind kind);
+  explicit MemoryMachine(const MachineSetup& setup);
+  MemoryMachine(const MemoryMachine& other);  // deep copy of the state
+  MemoryMachine& operator=(const MemoryMachine&) = delete;
+  ~MemoryMachine() override;
+
+  IRegistry& Registry() override;
+  IFiles& Files() override;
+  ISystemInfo& System() override;
+
+  OSKind Kind() const;
+  const MachineSetup& Setup() const;
+
+  // The machine's clock: every time stamp it gives advances it by one second.
+  FileTime Now();
+  void SetClock(FileTime now);
+
+  // Direct changes for tests and scenarios.
+  void SetMetric(int index, int value);
+  void SetDeviceCaps(int index, int value);
+  void SetAdministrator(bool administrator);
+  void SetUserName(const std::string& name);
+  void SetComputerName(const std::string& name);
+  void SetDriveCapacity(char drive, std::uint64_t bytes);
+  // Adds a drive with an empty root folder (no effect if it exists).
+  void AddDrive(char drive, std::uint64_t capacity);
+
+  // Readable lines, one per difference between `a` and `b` ("a" is the
+  // first state, "b" the second); empty when the machines are alike.
+  static std::vector<std::string> Differences(const MemoryMachine& a, const MemoryMachine& b,
+                                              const CompareOptions& options = {});
+
+  struct State;  // the whole machine state (memory_state.h)
+  State& state() { return *state_; }
+  const State& state() const { return *state_; }
+
+ private:
+  std::unique_ptr<State> state_;
+  class Ports;
+  std::unique_ptr<Ports> ports_;
+};
+
+}  // namespace qv

@@ -1,0 +1,220 @@
+// The state of an in-memory machine and the classes that serve its ports.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_machine.h"
+#include "platform/memory/paths.h"
+
+namespace qv {
+
+namespace mem {
+
+struct RegValue {
+  std::string name;  // spelling as created
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+struct RegNode {
+  std::string name;  // spelling as created
+  std::uint64_t id = 0;
+  std::vector<RegValue> values;            // creation order
+  std::map<std::string, RegNode> children;  // by folded name
+
+  RegValue* FindValue(std::string_view valueName);
+};
+
+struct FsNode {
+  std::string name;  // spelling as created
+  std::uint64_t id = 0;
+  std::uint32_t attributes = 0;  // fattr::Directory for folders
+  FileTimes times;
+  std::vector<std::uint8_t> data;         // files
+  std::map<std::string, FsNode> children;  // folders, by folded name
+
+  bool IsFolder() const { return (attributes & fattr::Directory) != 0; }
+};
+
+struct Drive {
+  FsNode root;
+  std::uint64_t capacity = 0;
+  std::uint64_t used = 0;  // bytes held by files
+};
+
+struct OpenKeyRecord {
+  RegKey root = 0;                 // a real root: never ClassesRoot
+  std::vector<std::string> path;   // folded names below the root
+  std::uint64_t id = 0;            // the node's id when opened
+  bool write = false;              // opened with full access
+};
+
+struct OpenFileRecord {
+  FsPath path;
+  std::uint64_t id = 0;
+  FileAccess access = FileAccess::Read;
+  std::uint64_t position = 0;
+};
+
+struct FindRecord {
+  std::vector<FileInfo> entries;
+  size_t next = 0;
+};
+
+}  // namespace mem
+
+struct MemoryMachine::State {
+  MachineSetup setup;
+  std::uint64_t nextId = 1;
+  FileTime clock = 0;
+
+  // Registry: one tree per real root (HKEY_CLASSES_ROOT is the key
+  // HKEY_LOCAL_MACHINE\SOFTWARE\Classes).
+  std::map<RegKey, mem::RegNode> registry;
+  // Drives by letter.
+  std::map<char, mem::Drive> drives;
+  mem::FsPath currentFolder;
+  std::string tempFolder;  // without trailing backslash
+  std::string windowsFolder;
+  std::string systemFolder;
+  std::string userName;
+  std::string computerName;
+  OsVersion version;
+  std::map<int, int> metrics;
+  std::map<int, int> deviceCaps;
+
+  // Open handles; not part of a copy.
+  std::map<std::uint32_t, mem::OpenKeyRecord> keys;
+  std::map<std::uint32_t, mem::OpenFileRecord> files;
+  std::map<std::uint32_t, mem::FindRecord> finds;
+  std::uint32_t nextHandle = 1;
+
+  std::recursive_mutex lock;
+
+  State() = default;
+  // Copies the machine's state but not its open handles.
+  State(const State& other);
+
+  std::uint64_t NewId() { return nextId++; }
+  FileTime Tick();
+};
+
+namespace mem {
+
+// Sets the calling thread's last error and returns the code.
+WinError Fail(WinError code);
+WinError ThreadLastError();
+void SetThreadLastError(WinError code);
+
+// Builds the default state for the setup's kind.
+void InitializeState(MemoryMachine::State& state);
+
+class MemoryRegistry : public IRegistry {
+ public:
+  explicit MemoryRegistry(MemoryMachine::State& s) : s_(s) {}
+  WinError OpenKey(RegKey parent, std::string_view subKey, RegAccess access,
+                   RegKey& result) override;
+  WinError CreateKey(RegKey parent, std::string_view subKey, RegKey& result,
+                     bool* created) override;
+  WinError CloseKey(RegKey key) override;
+  WinError QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* size) override;
+  WinError SetValue(RegKey key, std::string_view name, std::uint32_t type,
+                    const std::uint8_t* data, std::uint32_t size) override;
+  WinError DeleteValue(RegKey key, std::string_view name) override;
+  WinError DeleteKey(RegKey parent, std::string_view subKey) override;
+  WinError EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+  WinError EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                     std::vector<std::uint8_t>* data) override;
+  WinError QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* values) override;
+
+ private:
+  struct Target {
+    RegKey root = 0;
+    std::vector<std::string> path;  // folded
+    bool write = false;
+  };
+  // Resolves a handle (root or opened key) to its root and path.
+  WinError Resolve(RegKey key, Target& target, RegNode*& node);
+  WinError Walk(const Target& base, std::string_view subKey, Target& target,
+                std::vector<std::string>& spelled);
+  bool MayWrite(RegKey root) const;
+  RegNode* Find(RegKey root, const std::vector<std::string>& path);
+  RegKey NewHandle(const Target& target, std::uint64_t id);
+
+  MemoryMachine::State& s_;
+};
+
+class MemoryFiles : public IFiles {
+ public:
+  explicit MemoryFiles(MemoryMachine::State& s) : s_(s) {}
+  WinError Attributes(std::string_view path, std::uint32_t& attributes) override;
+  WinError SetAttributes(std::string_view path, std::uint32_t attributes) override;
+  WinError QueryInfo(std::string_view path, FileInfo& info) override;
+  WinError Open(std::string_view path, FileAccess access, Disposition disposition,
+                std::uint32_t attributes, FileHandle& handle) override;
+  WinError Close(FileHandle handle) override;
+  WinError Read(FileHandle handle, void* buffer, std::uint32_t count,
+                std::uint32_t& done) override;
+  WinError Write(FileHandle handle, const void* buffer, std::uint32_t count,
+                 std::uint32_t& done) override;
+  WinError Seek(FileHandle handle, std::int64_t offset, SeekOrigin origin,
+                std::uint64_t* position) override;
+  WinError Size(FileHandle handle, std::uint64_t& size) override;
+  WinError Truncate(FileHandle handle) override;
+  WinError Times(FileHandle handle, FileTimes& times) override;
+  WinError SetTimes(FileHandle handle, const FileTime* creation, const FileTime* lastAccess,
+                    const FileTime* lastWrite) override;
+  WinError Remove(std::string_view path) override;
+  WinError Rename(std::string_view from, std::string_view to) override;
+  WinError MakeFolder(std::string_view path) override;
+  WinError RemoveFolder(std::string_view path) override;
+  WinError FindFirst(std::string_view pattern, FindHandle& handle, FileInfo& info) override;
+  WinError FindNext(FindHandle handle, FileInfo& info) override;
+  WinError FindClose(FindHandle handle) override;
+  WinError DiskFreeSpace(std::string_view root, std::uint64_t& freeBytes,
+                         std::uint64_t& totalBytes) override;
+  WinError TempFolder(std::string& path) override;
+  WinError CurrentFolder(std::string& path) override;
+  WinError SetCurrentFolder(std::string_view path) override;
+
+ private:
+  // Finds the node at `path`: err::PathNotFound when a folder on the way is
+  // missing, err::FileNotFound when only the last name is.
+  WinError Locate(const FsPath& path, FsNode*& node, Drive** drive = nullptr);
+  WinError LocateParent(const FsPath& path, FsNode*& parent, Drive*& drive);
+  WinError ResolveArg(std::string_view path, FsPath& out, bool wildcardLeaf = false);
+  WinError OpenRecord(FileHandle handle, OpenFileRecord*& rec, FsNode*& node, Drive*& drive);
+  bool IsOpenBelow(const FsPath& path) const;
+  static FileInfo InfoOf(const FsNode& node);
+
+  MemoryMachine::State& s_;
+};
+
+class MemorySystem : public ISystemInfo {
+ public:
+  explicit MemorySystem(MemoryMachine::State& s) : s_(s) {}
+  WinError Version(OsVersion& version) override;
+  WinError UserName(std::string& name) override;
+  WinError ComputerName(std::string& name) override;
+  WinError SystemFolder(std::string& path) override;
+  WinError WindowsFolder(std::string& path) override;
+  int Metric(int index) override;
+  int DeviceCaps(int index) override;
+  WinError LastError() override;
+  void SetLastError(WinError code) override;
+  std::string ErrorMessage(WinError code) override;
+
+ private:
+  MemoryMachine::State& s_;
+};
+
+// The Windows (US English) message text for an error code, "" if unknown.
+std::string SystemMessageText(WinError code);
+
+}  // namespace mem
+}  // namespace qv

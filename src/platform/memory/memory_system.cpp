@@ -1,0 +1,106 @@
+#include "platform/memory/memory_state.h"
+
+namespace qv::mem {
+
+namespace {
+thread_local WinError t_lastError = err::Success;
+}  // namespace
+
+WinError Fail(WinError code) {
+  t_lastError = code;
+  return code;
+}
+
+WinError ThreadLastError() { return t_lastError; }
+void SetThreadLastError(WinError code) { t_lastError = code; }
+
+WinError MemorySystem::Version(OsVersion& version) {
+  std::lock_guard g(s_.lock);
+  version = s_.version;
+  return err::Success;
+}
+
+WinError MemorySystem::UserName(std::string& name) {
+  std::lock_guard g(s_.lock);
+  name = s_.userName;
+  return err::Success;
+}
+
+WinError MemorySystem::ComputerName(std::string& name) {
+  std::lock_guard g(s_.lock);
+  name = s_.computerName;
+  return err::Success;
+}
+
+WinError MemorySystem::SystemFolder(std::string& path) {
+  std::lock_guard g(s_.lock);
+  path = s_.systemFolder;
+  return err::Success;
+}
+
+WinError MemorySystem::WindowsFolder(std::string& path) {
+  std::lock_guard g(s_.lock);
+  path = s_.windowsFolder;
+  return err::Success;
+}
+
+int MemorySystem::Metric(int index) {
+  std::lock_guard g(s_.lock);
+  auto it = s_.metrics.find(index);
+  return it == s_.metrics.end() ? 0 : it->second;
+}
+
+int MemorySystem::DeviceCaps(int index) {
+  std::lock_guard g(s_.lock);
+  auto it = s_.deviceCaps.find(index);
+  return it == s_.deviceCaps.end() ? 0 : it->second;
+}
+
+WinError MemorySystem::LastError() { return ThreadLastError(); }
+void MemorySystem::SetLastError(WinError code) { SetThreadLastError(code); }
+
+std::string MemorySystem::ErrorMessage(WinError code) { return SystemMessageText(code); }
+
+std::string SystemMessageText(WinError code) {
+  const char* text = nullptr;
+  switch (code) {
+    case 0: text = "The operation completed successfully."; break;
+    case 1: text = "Incorrect function."; break;
+    case 2: text = "The system cannot find the file specified."; break;
+    case 3: text = "The system cannot find the path specified."; break;
+    case 5: text = "Access is denied."; break;
+    case 6: text = "The handle is invalid."; break;
+    case 8: text = "Not enough storage is available to process this command."; break;
+    case 15: text = "The system cannot find the drive specified."; break;
+    case 18: text = "There are no more files."; break;
+    case 21: text = "The device is not ready."; break;
+    case 32:
+      text = "The process cannot access the file because it is being used by another process.";
+      break;
+    case 38: text = "Reached the end of the file."; break;
+    case 50: text = "The request is not supported."; break;
+    case 80: text = "The file exists."; break;
+    case 87: text = "The parameter is incorrect."; break;
+    case 112: text = "There is not enough space on the disk."; break;
+    case 122: text = "The data area passed to a system call is too small."; break;
+    case 123: text = "The filename, directory name, or volume label syntax is incorrect."; break;
+    case 127: text = "The specified procedure could not be found."; break;
+    case 131:
+      text = "An attempt was made to move the file pointer before the beginning of the file.";
+      break;
+    case 145: text = "The directory is not empty."; break;
+    case 161: text = "The specified path is invalid."; break;
+    case 183: text = "Cannot create a file when that file already exists."; break;
+    case 234: text = "More data is available."; break;
+    case 259: text = "No more data is available."; break;
+    case 267: text = "The directory name is invalid."; break;
+    case 1010: text = "The configuration registry key is invalid."; break;
+    case 1018:
+      text = "Illegal operation attempted on a registry key that has been marked for deletion.";
+      break;
+    default: return std::string();
+  }
+  return std::string(text) + "\r\n";
+}
+
+}  // namespace qv::mem

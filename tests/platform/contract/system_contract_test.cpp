@@ -1,0 +1,74 @@
+// What the program relies on from the system-information calls.
+#include <thread>
+
+#include "platform/contract/fixture.h"
+
+namespace qv::test {
+namespace {
+
+using SystemContract = ContractTest;
+
+TEST_P(SystemContract, VersionNamesTheKind) {
+  OsVersion v;
+  ASSERT_EQ(sys().Version(v), err::Success);
+  EXPECT_EQ(KindOfVersion(v), bench().kind());
+  EXPECT_NE(bench().kind(), okUnknown);
+  EXPECT_GE(v.major, 4u);
+  if (v.platform == platformid::Windows) {
+    EXPECT_EQ(v.build >> 16, (v.major << 8) | v.minor);  // the high word holds the version
+  }
+}
+
+TEST_P(SystemContract, NamesAndFoldersExist) {
+  std::string user, computer, windows, system;
+  ASSERT_EQ(sys().UserName(user), err::Success);
+  ASSERT_EQ(sys().ComputerName(computer), err::Success);
+  EXPECT_FALSE(user.empty());
+  EXPECT_FALSE(computer.empty());
+  EXPECT_LE(computer.size(), 15u);
+  ASSERT_EQ(sys().WindowsFolder(windows), err::Success);
+  ASSERT_EQ(sys().SystemFolder(system), err::Success);
+  EXPECT_NE(windows.back(), '\\');
+  EXPECT_EQ(system.compare(0, windows.size() + 1, windows + "\\"), 0) << system;
+  for (const std::string& folder : {windows, system}) {
+    std::uint32_t a = 0;
+    ASSERT_EQ(files().Attributes(folder, a), err::Success) << folder;
+    EXPECT_NE(a & fattr::Directory, 0u) << folder;
+  }
+}
+
+TEST_P(SystemContract, ScreenMetricsAgreeWithTheDeviceCaps) {
+  EXPECT_GT(sys().Metric(sm::CxScreen), 0);
+  EXPECT_EQ(sys().Metric(sm::CxScreen), sys().DeviceCaps(caps::HorzRes));
+  EXPECT_EQ(sys().Metric(sm::CyScreen), sys().DeviceCaps(caps::VertRes));
+  EXPECT_GT(sys().DeviceCaps(caps::LogPixelsX), 0);
+  EXPECT_GT(sys().DeviceCaps(caps::LogPixelsY), 0);
+  EXPECT_GT(sys().DeviceCaps(caps::BitsPixel), 0);
+  EXPECT_GT(sys().Metric(sm::CxIcon), 0);
+}
+
+TEST_P(SystemContract, LastErrorBelongsToTheThread) {
+  sys().SetLastError(1234);
+  WinError seen = 0;
+  std::thread worker([&] {
+    sys().SetLastError(77);
+    seen = sys().LastError();
+  });
+  worker.join();
+  EXPECT_EQ(seen, 77u);
+  EXPECT_EQ(sys().LastError(), 1234u);
+}
+
+TEST_P(SystemContract, ErrorMessagesEndWithALineBreak) {
+  for (WinError code : {err::FileNotFound, err::PathNotFound, err::AccessDenied}) {
+    std::string text = sys().ErrorMessage(code);
+    ASSERT_GT(text.size(), 2u) << code;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << code;
+  }
+  EXPECT_EQ(sys().ErrorMessage(0x20001234u), "");
+}
+
+QV_CONTRACT_SUITE(SystemContract);
+
+}  // namespace
+}  // namespace qv::test
