@@ -60,7 +60,7 @@ class IFiles {
  public:
   virtual ~IFiles() = default;
 
-  // GetFileAttributes.
+  // GetFileAttributes; `attributes` is fattr::Invalid on failure.
   virtual WinError Attributes(std::string_view path, std::uint32_t& attributes) = 0;
   // SetFileAttributes. Only read-only, hidden, system, archive, normal and
   // temporary can be set; 0 and Normal both mean "no attribute".

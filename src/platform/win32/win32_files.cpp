@@ -66,8 +66,8 @@ WinError GetString(std::string& result, Get get) {
 WinError Win32Files::Attributes(std::string_view path, std::uint32_t& attributes) {
   const std::string p(path);
   DWORD a = GetFileAttributesA(p.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return Failed();
   attributes = a;
+  if (a == INVALID_FILE_ATTRIBUTES) return Failed();
   return err::Success;
 }
 

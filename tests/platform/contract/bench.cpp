@@ -31,8 +31,15 @@ bool RegisterTarget(Target target) {
 
 std::string TargetName(const Target& t) { return t.name; }
 
+void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
+
 Bench::Bench(Machine& machine)
     : machine_(machine), scope_(machine), kind_(RunningKind(machine.System())) {
+  RegKey probe;
+  if (reg().OpenKey(hkey::LocalMachine, "Software\\Wine", RegAccess::Read, probe) == err::Success) {
+    wine_ = true;
+    reg().CloseKey(probe);
+  }
   std::string suffix = UniqueSuffix();
   scratchKey_ = "Software\\QorvelTest\\" + suffix;
   RegKey k;

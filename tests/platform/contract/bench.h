@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ class Bench {
   IFiles& files() { return machine_.Files(); }
   ISystemInfo& sys() { return machine_.System(); }
   OSKind kind() const { return kind_; }
+  // Whether the machine is Wine's Windows (it keeps HKLM\Software\Wine).
+  // Where Wine differs from Windows by design, the contract tests say so and
+  // pin the in-memory machine to Windows' behaviour instead.
+  bool wine() const { return wine_; }
 
   // HKEY_CURRENT_USER\<scratchKey> exists and is empty at the start.
   const std::string& scratchKey() const { return scratchKey_; }
@@ -43,6 +48,7 @@ class Bench {
   Machine& machine_;
   MachineScope scope_;
   OSKind kind_;
+  bool wine_ = false;
   std::string scratchKey_;
   std::string scratchDir_;
 };
@@ -60,5 +66,7 @@ const std::vector<Target>& Targets();
 bool RegisterTarget(Target target);
 
 std::string TargetName(const Target& t);
+// Test failures print the target's name.
+void PrintTo(const Target& t, std::ostream* os);
 
 }  // namespace qv::test

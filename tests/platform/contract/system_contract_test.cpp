@@ -1,4 +1,5 @@
 // What the program relies on from the system-information calls.
+#include <atomic>
 #include <thread>
 
 #include "platform/contract/fixture.h"
@@ -48,15 +49,25 @@ TEST_P(SystemContract, ScreenMetricsAgreeWithTheDeviceCaps) {
 }
 
 TEST_P(SystemContract, LastErrorBelongsToTheThread) {
-  sys().SetLastError(1234);
+  // Thread creation and joining may themselves set the last error, so the
+  // two threads take turns through flags and make no other call between
+  // setting and reading.
+  std::atomic<int> step{0};
   WinError seen = 0;
   std::thread worker([&] {
+    while (step.load() != 1) std::this_thread::yield();
     sys().SetLastError(77);
+    step.store(2);
+    while (step.load() != 3) std::this_thread::yield();
     seen = sys().LastError();
   });
+  sys().SetLastError(1234);
+  step.store(1);
+  while (step.load() != 2) std::this_thread::yield();
+  EXPECT_EQ(sys().LastError(), 1234u);
+  step.store(3);
   worker.join();
   EXPECT_EQ(seen, 77u);
-  EXPECT_EQ(sys().LastError(), 1234u);
 }
 
 TEST_P(SystemContract, ErrorMessagesEndWithALineBreak) {
