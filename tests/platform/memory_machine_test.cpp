@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/memory/memory_machine.h"
+#include "platform/prompts.h"
 
 namespace qv {
 namespace {
@@ -240,6 +241,34 @@ TEST(MemoryMachine, ErrorTextsAreTheSystemsOwn) {
   EXPECT_EQ(m.System().ErrorMessage(2), "The system cannot find the file specified.\r\n");
   EXPECT_EQ(m.System().ErrorMessage(5), "Access is denied.\r\n");
   EXPECT_EQ(m.System().ErrorMessage(12345), "");
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(MemoryMachine, PromptsTakeQueuedAnswersThenTheFirstButton) {
+  MemoryMachine m(okWinNT);
+  IPrompts& p = *m.Prompts();
+  m.QueueAnswer(id::No);
+  EXPECT_EQ(p.ShowMessage("Keep?", "Qorvel : Load", mb::YesNo | mb::IconQuestion), id::No);
+  EXPECT_EQ(p.ShowMessage("Keep?", "Qorvel : Load", mb::YesNo), id::Yes);
+  EXPECT_EQ(p.ShowMessage("Done", "Qorvel", mb::OkCancel), id::Ok);
+  auto shown = m.ShownPrompts();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].text, "Keep?");
+  EXPECT_EQ(shown[0].caption, "Qorvel : Load");
+  EXPECT_EQ(shown[0].style, mb::YesNo | mb::IconQuestion);
+  EXPECT_EQ(shown[0].answer, id::No);
+  EXPECT_FALSE(p.KeyDown(vk::Control));
+  m.SetKeyDown(vk::Control, true);
+  EXPECT_TRUE(p.KeyDown(vk::Control));
+  // A copy carries the machine, not the person in front of it.
+  MemoryMachine copy(m);
+  EXPECT_TRUE(copy.ShownPrompts().empty());
+  EXPECT_FALSE(copy.Prompts()->KeyDown(vk::Control));
 }
 
 }  // namespace

@@ -9,10 +9,11 @@ using namespace mem;
 
 class MemoryMachine::Ports {
  public:
-  explicit Ports(State& s) : registry(s), files(s), system(s) {}
+  explicit Ports(State& s) : registry(s), files(s), system(s), prompts(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
+  MemoryPrompts prompts;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -56,6 +57,30 @@ MemoryMachine::~MemoryMachine() = default;
 IRegistry& MemoryMachine::Registry() { return ports_->registry; }
 IFiles& MemoryMachine::Files() { return ports_->files; }
 ISystemInfo& MemoryMachine::System() { return ports_->system; }
+IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
+
+void MemoryMachine::QueueAnswer(int answer) {
+  std::lock_guard g(state_->lock);
+  state_->answers.push_back(answer);
+}
+
+std::vector<ShownPrompt> MemoryMachine::ShownPrompts() const {
+  std::lock_guard g(state_->lock);
+  return state_->shown;
+}
+
+void MemoryMachine::ClearShownPrompts() {
+  std::lock_guard g(state_->lock);
+  state_->shown.clear();
+}
+
+void MemoryMachine::SetKeyDown(int virtualKey, bool down) {
+  std::lock_guard g(state_->lock);
+  if (down)
+    state_->keysDown.insert(virtualKey);
+  else
+    state_->keysDown.erase(virtualKey);
+}
 
 OSKind MemoryMachine::Kind() const { return state_->setup.kind; }
 const MachineSetup& MemoryMachine::Setup() const { return state_->setup; }

@@ -31,6 +31,14 @@ struct MachineSetup {
   std::uint64_t diskCapacity = 2ull << 30;  // drive C:
 };
 
+// A message box the machine was shown, and the answer it gave.
+struct ShownPrompt {
+  std::string text;
+  std::string caption;
+  std::uint32_t style = 0;
+  int answer = 0;
+};
+
 // Which differences Differences() reports.
 struct CompareOptions {
   bool fileTimes = true;  // creation and last-write times of files
@@ -47,6 +55,7 @@ class MemoryMachine : public Machine {
   IRegistry& Registry() override;
   IFiles& Files() override;
   ISystemInfo& System() override;
+  IPrompts* Prompts() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -64,6 +73,14 @@ class MemoryMachine : public Machine {
   void SetDriveCapacity(char drive, std::uint64_t bytes);
   // Adds a drive with an empty root folder (no effect if it exists).
   void AddDrive(char drive, std::uint64_t capacity);
+
+  // The person at the machine: message boxes take the queued answers in
+  // order; with none queued a box is closed with its first button (OK or
+  // Yes), as Enter would. Every box shown is recorded.
+  void QueueAnswer(int answer);
+  std::vector<ShownPrompt> ShownPrompts() const;
+  void ClearShownPrompts();
+  void SetKeyDown(int virtualKey, bool down);
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

@@ -2,13 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/paths.h"
+#include "platform/prompts.h"
 
 namespace qv {
 
@@ -86,6 +89,11 @@ struct MemoryMachine::State {
   OsVersion version;
   std::map<int, int> metrics;
   std::map<int, int> deviceCaps;
+
+  // The person at the machine; not part of a copy.
+  std::deque<int> answers;
+  std::vector<ShownPrompt> shown;
+  std::set<int> keysDown;
 
   // Open handles; not part of a copy.
   std::map<std::uint32_t, mem::OpenKeyRecord> keys;
@@ -208,6 +216,16 @@ class MemorySystem : public ISystemInfo {
   WinError LastError() override;
   void SetLastError(WinError code) override;
   std::string ErrorMessage(WinError code) override;
+
+ private:
+  MemoryMachine::State& s_;
+};
+
+class MemoryPrompts : public IPrompts {
+ public:
+  explicit MemoryPrompts(MemoryMachine::State& s) : s_(s) {}
+  int ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override;
+  bool KeyDown(int virtualKey) override;
 
  private:
   MemoryMachine::State& s_;

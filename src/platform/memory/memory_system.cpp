@@ -61,6 +61,29 @@ void MemorySystem::SetLastError(WinError code) { SetThreadLastError(code); }
 
 std::string MemorySystem::ErrorMessage(WinError code) { return SystemMessageText(code); }
 
+int MemoryPrompts::ShowMessage(std::string_view text, std::string_view caption,
+                               std::uint32_t style) {
+  std::lock_guard g(s_.lock);
+  int answer;
+  if (!s_.answers.empty()) {
+    answer = s_.answers.front();
+    s_.answers.pop_front();
+  } else {
+    switch (style & mb::ButtonsMask) {
+      case mb::YesNo:
+      case mb::YesNoCancel: answer = id::Yes; break;
+      default: answer = id::Ok; break;
+    }
+  }
+  s_.shown.push_back(ShownPrompt{std::string(text), std::string(caption), style, answer});
+  return answer;
+}
+
+bool MemoryPrompts::KeyDown(int virtualKey) {
+  std::lock_guard g(s_.lock);
+  return s_.keysDown.count(virtualKey) != 0;
+}
+
 std::string SystemMessageText(WinError code) {
   const char* text = nullptr;
   switch (code) {

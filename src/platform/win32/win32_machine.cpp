@@ -8,4 +8,15 @@ IFiles& Win32Machine::Files() { return files_; }
 
 ISystemInfo& Win32Machine::System() { return system_; }
 
+IPrompts* Win32Machine::Prompts() { return &prompts_; }
+
+int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,
+                              std::uint32_t style) {
+  const std::string t(text), c(caption);
+  // Owned by the active window of this thread, as the program's boxes are.
+  return MessageBoxA(GetActiveWindow(), t.c_str(), c.c_str(), style | MB_TASKMODAL);
+}
+
+bool Win32Prompts::KeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
 }  // namespace qv

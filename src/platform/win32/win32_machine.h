@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "platform/machine.h"
+#include "platform/prompts.h"
 
 namespace qv {
 
@@ -125,16 +126,24 @@ class Win32System : public ISystemInfo {
   std::string ErrorMessage(WinError code) override;
 };
 
+class Win32Prompts : public IPrompts {
+ public:
+  int ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override;
+  bool KeyDown(int virtualKey) override;
+};
+
 class Win32Machine : public Machine {
  public:
   IRegistry& Registry() override;
   IFiles& Files() override;
   ISystemInfo& System() override;
+  IPrompts* Prompts() override;
 
  private:
   Win32Registry registry_;
   Win32Files files_;
   Win32System system_;
+  Win32Prompts prompts_;
 };
 
 }  // namespace qv
