@@ -1,0 +1,13 @@
+// Small file-system questions and helpers over the current machine's files.
+#pragma once
+
+#include <string>
+
+// A file exists when the name exists and is not a folder.
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// The folder part of a path: up to its last backslash, keeping a root such as
+// "C:\"; "" when the path has no backslash.
+std::string FolderOf(const std::string& path);
+// Creates a folder with every missing parent; true when it exists afterwards.
+bool ForceFolders(const std::string& path);

@@ -1,0 +1,258 @@
+#include "stream/file_transfer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "engine/debug_log.h"
+#include "engine/file_utils.h"
+#include "platform/machine.h"
+
+namespace {
+
+qv::IFiles& Files() { return qv::CurrentMachine().Files(); }
+
+void WriteTime(TConnection& stream, std::uint64_t t) {
+  std::uint8_t b[8];
+  for (int i = 0; i < 8; ++i) b[i] = static_cast<std::uint8_t>(t >> (8 * i));
+  stream.WriteBuffer(b, 8);
+}
+
+std::uint64_t ReadTime(TConnection& stream) {
+  std::uint8_t b[8] = {};
+  stream.ReadBuffer(b, 8);
+  std::uint64_t t = 0;
+  for (int i = 7; i >= 0; --i) t = (t << 8) | b[i];
+  return t;
+}
+
+// Opens a file for reading; 0 when it cannot be opened.
+qv::FileHandle OpenForReading(const std::string& path) {
+  qv::FileHandle h = 0;
+  if (Files().Open(path, qv::FileAccess::Read, qv::Disposition::OpenExisting, 0, h) !=
+      qv::err::Success)
+    return 0;
+  return h;
+}
+
+}  // namespace
+
+bool TFileTransferHeader::Write(TConnection& stream) const {
+  stream.WriteString(Name, "Name");
+  stream.WriteInteger(static_cast<std::int32_t>(Size), "Size");
+  stream.WriteInteger(static_cast<std::int32_t>(Attributes), "Attributes");
+  WriteTime(stream, CreationTime);
+  WriteTime(stream, LastAccessTime);
+  WriteTime(stream, LastWriteTime);
+  stream.WriteInteger(static_cast<std::int32_t>(Checksum), "Checksum");
+  return true;
+}
+
+bool TFileTransferHeader::Read(TConnection& stream) {
+  Name = stream.ReadString("Name");
+  Size = static_cast<std::uint32_t>(stream.ReadInteger("Size"));
+  Attributes = static_cast<std::uint32_t>(stream.ReadInteger("Attributes"));
+  CreationTime = ReadTime(stream);
+  LastAccessTime = ReadTime(stream);
+  LastWriteTime = ReadTime(stream);
+  Checksum = static_cast<std::uint32_t>(stream.ReadInteger("Checksum"));
+  return true;
+}
+
+void SkipBytes(TConnection& stream, std::uint32_t count) {
+  while (count > 0) {
+    std::uint32_t step = std::min<std::uint32_t>(count, 0x40000000u);
+    stream.Seek(static_cast<std::int32_t>(step));
+    count -= step;
+  }
+}
+
+TFileTransfer::TFileTransfer(TConnection& stream) : stream_(stream) {
+  std::int32_t size = stream.GetTransferBlockSize();
+  blockSize_ = size > 0 ? static_cast<std::uint32_t>(size) : 0;
+  if (blockSize_) {
+    buffer_.reset(new (std::nothrow) std::uint8_t[blockSize_]);
+    if (!buffer_) {
+      DebugLog("Insufficient memory allocating transfer buffer");
+      throw Exception("Insufficient memory.");
+    }
+  }
+}
+
+TFileTransfer::~TFileTransfer() = default;
+
+bool TFileTransfer::GetFileInfo(const std::string& path, TFileTransferHeader& header) {
+  qv::IFiles& files = Files();
+  qv::FileHandle h = OpenForReading(path);
+  if (!h) {
+    DebugLog("Cannot open " + path);
+    return false;
+  }
+  qv::FileCloser closer(files, h);
+  std::uint64_t size = 0;
+  files.Size(h, size);
+  if (size > 0xFFFFFFFFull) {
+    // A record holds 32-bit sizes.
+    DebugLog("File too large : " + path);
+    return false;
+  }
+  header.Name = path;
+  header.Size = static_cast<std::uint32_t>(size);
+  std::uint32_t attributes = 0;
+  files.Attributes(path, attributes);
+  header.Attributes = attributes;
+  qv::FileTimes times;
+  files.Times(h, times);
+  header.CreationTime = times.creation;
+  header.LastAccessTime = times.lastAccess;
+  header.LastWriteTime = times.lastWrite;
+
+  std::uint32_t sum = 0;
+  std::uint32_t done = 0;
+  if (blockSize_) {
+    do {
+      done = 0;
+      if (files.Read(h, buffer_.get(), blockSize_, done) != qv::err::Success) break;
+      for (std::uint32_t i = 0; i < done; ++i) sum += buffer_[i];
+    } while (done == blockSize_);
+  }
+  header.Checksum = sum;
+  return true;
+}
+
+bool TFileWriter::WriteFile(const std::string& path) {
+  errorMessage_.clear();
+  qv::IFiles& files = Files();
+  qv::FileHandle probe = OpenForReading(path);
+  if (!probe) {
+    DebugLog("TFileWriter : Cannot open " + path);
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  files.Close(probe);
+
+  TFileTransferHeader header;
+  if (!GetFileInfo(path, header)) {
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  qv::FileHandle h = OpenForReading(path);
+  if (!h) {
+    DebugLog("TFileWriter : Cannot open " + path);
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  qv::FileCloser closer(files, h);
+  header.Write(stream_);
+  std::uint32_t copied = 0;
+  while (copied < header.Size) {
+    std::uint32_t want = std::min(blockSize_, header.Size - copied);
+    std::uint32_t done = 0;
+    if (files.Read(h, buffer_.get(), want, done) != qv::err::Success || done == 0) break;
+    stream_.WriteBuffer(buffer_.get(), done);
+    copied += done;
+  }
+  if (copied < header.Size) {
+    // The file shrank after its header was taken: fill the record up to its
+    // stated size so the stream stays readable, and report the file.
+    std::memset(buffer_.get(), 0, blockSize_);
+    while (copied < header.Size) {
+      std::uint32_t n = std::min(blockSize_, header.Size - copied);
+      stream_.WriteBuffer(buffer_.get(), n);
+      copied += n;
+    }
+    DebugLog("TFileWriter : " + path + " changed while it was read");
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  return true;
+}
+
+TFileReader::TFileReader(TConnection& stream, bool compareByDate, bool compareByChecksum)
+    : TFileTransfer(stream), ComparebyDate(compareByDate), ComparebyChecksum(compareByChecksum) {}
+
+bool TFileReader::ShouldReplace(const TFileTransferHeader& header, const std::string& target) {
+  if ((!ComparebyDate && !ComparebyChecksum) || !FileExists(target)) return true;
+  TFileTransferHeader existing;
+  GetFileInfo(target, existing);
+  if (ComparebyChecksum && existing.Size == header.Size && existing.Checksum == header.Checksum)
+    return false;
+  return ComparebyDate && existing.LastWriteTime < header.LastWriteTime;
+}
+
+bool TFileReader::SkipFile() {
+  errorMessage_.clear();
+  TFileTransferHeader header;
+  if (!header.Read(stream_)) {
+    errorMessage_ = "Error reading file header";
+    return false;
+  }
+  SkipBytes(stream_, header.Size);
+  return true;
+}
+
+bool TFileReader::ReadFile(bool force, const std::string& targetName) {
+  errorMessage_.clear();
+  qv::IFiles& files = Files();
+  qv::ISystemInfo& system = qv::CurrentMachine().System();
+  TFileTransferHeader header;
+  if (!header.Read(stream_)) {
+    errorMessage_ = "Error reading file header";
+    return false;
+  }
+  // A size the stream cannot deliver is a damaged record: fail before any
+  // file is touched.
+  stream_.RequireAvailable(header.Size);
+  const std::string target = targetName.empty() ? header.Name : targetName;
+  if (!force && !ShouldReplace(header, target)) {
+    SkipBytes(stream_, header.Size);
+    return true;
+  }
+
+  const std::string dir = FolderOf(target);
+  if (!dir.empty() && !FolderExists(dir)) {
+    ForceFolders(dir);
+    if (!FolderExists(dir)) {
+      std::string line = "Can't create directory " + dir + " .";
+      if (system.LastError() == qv::err::AlreadyExists) line += " A file by that name already exists.";
+      DebugLog(line);
+      return false;
+    }
+  }
+  if (FileExists(target)) files.SetAttributes(target, qv::fattr::Archive);
+
+  qv::FileHandle h = 0;
+  if (files.Open(target, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, h) !=
+      qv::err::Success) {
+    DebugLog("Cant create file " + target);
+    errorMessage_ = "Cant create file " + target;
+    return false;
+  }
+  bool failed = false;
+  {
+    qv::FileCloser closer(files, h);
+    std::uint32_t copied = 0;
+    while (copied < header.Size) {
+      std::uint32_t n = std::min(blockSize_, header.Size - copied);
+      stream_.ReadBuffer(buffer_.get(), n);
+      std::uint32_t done = 0;
+      if (files.Write(h, buffer_.get(), n, done) != qv::err::Success || done < n) {
+        DebugLog("Error " + std::to_string(system.LastError()) + " writing to file.");
+        failed = true;
+        break;
+      }
+      copied += n;
+    }
+  }
+  if (failed) {
+    errorMessage_ = "Error writing file " + target;
+    return false;
+  }
+  if (files.Open(target, qv::FileAccess::ReadWrite, qv::Disposition::OpenExisting, 0, h) ==
+      qv::err::Success) {
+    files.SetTimes(h, &header.CreationTime, &header.LastAccessTime, &header.LastWriteTime);
+    files.Close(h);
+  }
+  files.SetAttributes(target, header.Attributes);
+  return true;
+}

@@ -1,0 +1,66 @@
+// File records: whole files carried inside a connection.
+//
+// A record is the file's name, size, attributes, three times and checksum,
+// followed by its bytes. TFileWriter puts a file into a stream; TFileReader
+// recreates it (times and attributes kept) or passes over it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "stream/connection.h"
+
+struct TFileTransferHeader {
+  std::string Name;
+  std::uint32_t Size = 0;
+  std::uint32_t Attributes = 0;
+  std::uint64_t CreationTime = 0;
+  std::uint64_t LastAccessTime = 0;
+  std::uint64_t LastWriteTime = 0;
+  std::uint32_t Checksum = 0;
+
+  bool Write(TConnection& stream) const;
+  // Failures surface as the stream's read error.
+  bool Read(TConnection& stream);
+};
+
+class TFileTransfer {
+ public:
+  explicit TFileTransfer(TConnection& stream);
+  virtual ~TFileTransfer();
+
+  // Fills a header from a file on disk, its checksum included.
+  bool GetFileInfo(const std::string& path, TFileTransferHeader& header);
+  const std::string& ErrorMessage() const { return errorMessage_; }
+
+ protected:
+  TConnection& stream_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::uint32_t blockSize_ = 0;
+  std::string errorMessage_;
+};
+
+class TFileWriter : public TFileTransfer {
+ public:
+  using TFileTransfer::TFileTransfer;
+  bool WriteFile(const std::string& path);
+};
+
+class TFileReader : public TFileTransfer {
+ public:
+  TFileReader(TConnection& stream, bool compareByDate, bool compareByChecksum);
+
+  // Recreates the next record's file as `targetName` (or under its stored
+  // name). Without `force`, a file that ShouldReplace keeps is passed over.
+  bool ReadFile(bool force, const std::string& targetName = std::string());
+  // Passes over the next record.
+  bool SkipFile();
+  bool ShouldReplace(const TFileTransferHeader& header, const std::string& target);
+
+  bool ComparebyDate;
+  bool ComparebyChecksum;
+};
+
+// Moves a reading stream forward by `count` bytes (more than a 32-bit seek).
+void SkipBytes(TConnection& stream, std::uint32_t count);
