@@ -40,6 +40,7 @@ inline constexpr WinError Directory = 267;  // ERROR_DIRECTORY: not a folder
 inline constexpr WinError MoreData = 234;
 inline constexpr WinError NoMoreItems = 259;
 inline constexpr WinError BadKey = 1010;
+inline constexpr WinError NotLoggedOn = 1245;
 inline constexpr WinError KeyDeleted = 1018;
 inline constexpr WinError ChildMustBeVolatile = 1021;
 }  // namespace err

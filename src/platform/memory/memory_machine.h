@@ -68,6 +68,7 @@ class MemoryMachine : public Machine {
   void SetMetric(int index, int value);
   void SetDeviceCaps(int index, int value);
   void SetAdministrator(bool administrator);
+  // An empty name means nobody is logged on: UserName then fails.
   void SetUserName(const std::string& name);
   void SetComputerName(const std::string& name);
   void SetDriveCapacity(char drive, std::uint64_t bytes);

@@ -22,6 +22,8 @@ WinError MemorySystem::Version(OsVersion& version) {
 
 WinError MemorySystem::UserName(std::string& name) {
   std::lock_guard g(s_.lock);
+  // No user name means nobody is logged on.
+  if (s_.userName.empty()) return Fail(err::NotLoggedOn);
   name = s_.userName;
   return err::Success;
 }
@@ -118,6 +120,7 @@ std::string SystemMessageText(WinError code) {
     case 259: text = "No more data is available."; break;
     case 267: text = "The directory name is invalid."; break;
     case 1010: text = "The configuration registry key is invalid."; break;
+    case 1245: text = "The operation being requested was not performed because the user has not been authenticated."; break;
     case 1018:
       text = "Illegal operation attempted on a registry key that has been marked for deletion.";
       break;

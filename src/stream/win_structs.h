@@ -1,0 +1,95 @@
+// Windows structures as bytes: the 32-bit ANSI layout, little-endian, field
+// by field, whatever the build's pointer size. Settings files carry these
+// bytes, so a structure written on one machine reads the same on any other.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class StructWriter {
+ public:
+  void U8(std::uint8_t v) { bytes_.push_back(v); }
+  void U16(std::uint16_t v);
+  void U32(std::uint32_t v);
+  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+  // A fixed char array of `width` bytes: the text cut to width - 1, then
+  // zeros.
+  void Chars(std::string_view text, std::size_t width);
+  void Bytes(const std::uint8_t* data, std::size_t count);
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+class StructReader {
+ public:
+  StructReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  explicit StructReader(const std::vector<std::uint8_t>& bytes)
+      : StructReader(bytes.data(), bytes.size()) {}
+
+  std::uint8_t U8();
+  std::uint16_t U16();
+  std::uint32_t U32();
+  std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+  // A fixed char array: the text up to its first zero.
+  std::string Chars(std::size_t width);
+  void Bytes(std::uint8_t* out, std::size_t count);
+
+  // False once a read went past the end (such reads give zeros).
+  bool ok() const { return ok_; }
+  std::size_t offset() const { return offset_; }
+
+ private:
+  bool Take(std::size_t count);
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t offset_ = 0;
+  bool ok_ = true;
+};
+
+// LOGFONTA: 60 bytes.
+struct LogFont {
+  static constexpr std::size_t kSize = 60;
+  std::int32_t height = 0, width = 0, escapement = 0, orientation = 0, weight = 0;
+  std::uint8_t italic = 0, underline = 0, strikeOut = 0, charSet = 0;
+  std::uint8_t outPrecision = 0, clipPrecision = 0, quality = 0, pitchAndFamily = 0;
+  std::string faceName;  // at most 31 characters
+
+  void Encode(StructWriter& w) const;
+  void Decode(StructReader& r);
+  bool operator==(const LogFont&) const = default;
+};
+
+// ICONMETRICSA: 76 bytes.
+struct IconMetrics {
+  static constexpr std::size_t kSize = 76;
+  std::uint32_t cbSize = kSize;
+  std::int32_t horzSpacing = 0, vertSpacing = 0, titleWrap = 0;
+  LogFont font;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  // False when `bytes` is not exactly kSize long.
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, IconMetrics& out);
+  bool operator==(const IconMetrics&) const = default;
+};
+
+// NONCLIENTMETRICSA (without the Vista padded-border field): 340 bytes.
+struct NonClientMetrics {
+  static constexpr std::size_t kSize = 340;
+  std::uint32_t cbSize = kSize;
+  std::int32_t borderWidth = 0, scrollWidth = 0, scrollHeight = 0;
+  std::int32_t captionWidth = 0, captionHeight = 0;
+  LogFont captionFont;
+  std::int32_t smCaptionWidth = 0, smCaptionHeight = 0;
+  LogFont smCaptionFont;
+  std::int32_t menuWidth = 0, menuHeight = 0;
+  LogFont menuFont, statusFont, messageFont;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, NonClientMetrics& out);
+  bool operator==(const NonClientMetrics&) const = default;
+};
