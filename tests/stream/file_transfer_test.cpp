@@ -1,6 +1,7 @@
 #include "stream/file_transfer.h"
 
 #include "support/memory_fixture.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -31,12 +32,7 @@ class FileTransferTest : public qv::test::MemoryMachineTest {
     w.Initialize();
     TFileWriter writer(w);
     for (const std::string& p : paths) EXPECT_TRUE(writer.WriteFile(p)) << writer.ErrorMessage();
-    auto r = std::make_unique<TReadMemoryConnection>();
-    const std::uint8_t* block;
-    std::uint32_t size;
-    w.GetBuffer(block, size);
-    r->SetBuffer(block, w.Position());
-    return r;
+    return qv::test::ReaderOf(w);
   }
 };
 
@@ -132,11 +128,8 @@ TEST_F(FileTransferTest, ComparingByDateAndChecksumDecidesWhetherToReplace) {
   h.Size = 2;
   h.Write(w);
   w.WriteBuffer("ok", 2);
-  TReadMemoryConnection rr;
-  const std::uint8_t* block;
-  std::uint32_t size;
-  w.GetBuffer(block, size);
-  rr.SetBuffer(block, w.Position());
+  auto rrOwner = qv::test::ReaderOf(w);
+  TReadMemoryConnection& rr = *rrOwner;
   TFileReader reader(rr, true, true);
   ASSERT_TRUE(reader.ReadFile(false));
   EXPECT_EQ(ReadFile("C:\\restored\\rec.txt"), "ok");
@@ -149,11 +142,8 @@ TEST_F(FileTransferTest, SkipFilePassesOverALargeRecord) {
   TFileWriter writer(w);
   ASSERT_TRUE(writer.WriteFile("C:\\large.bin"));
   w.WriteInteger(4242);
-  TReadMemoryConnection r;
-  const std::uint8_t* block;
-  std::uint32_t size;
-  w.GetBuffer(block, size);
-  r.SetBuffer(block, w.Position());
+  auto rOwner = qv::test::ReaderOf(w);
+  TReadMemoryConnection& r = *rOwner;
   TFileReader reader(r, false, false);
   ASSERT_TRUE(reader.SkipFile());
   EXPECT_EQ(r.ReadInteger(), 4242);
@@ -201,11 +191,8 @@ TEST_F(FileTransferTest, ADamagedSizeIsAReadErrorBeforeAnyFileIsMade) {
   h.Size = 1000000;  // the stream holds 3 bytes of it
   h.Write(w);
   w.WriteBuffer("abc", 3);
-  TReadMemoryConnection r;
-  const std::uint8_t* block;
-  std::uint32_t size;
-  w.GetBuffer(block, size);
-  r.SetBuffer(block, w.Position());
+  auto rOwner = qv::test::ReaderOf(w);
+  TReadMemoryConnection& r = *rOwner;
   TFileReader reader(r, false, false);
   EXPECT_THROW(reader.ReadFile(true), EConnectionReadError);
   std::uint32_t a;

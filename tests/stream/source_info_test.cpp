@@ -2,17 +2,11 @@
 
 #include "stream/connection.h"
 #include "support/memory_fixture.h"
+#include "support/streams.h"
 
 namespace {
 
-std::unique_ptr<TReadMemoryConnection> Reader(TWriteMemoryConnection& w) {
-  auto r = std::make_unique<TReadMemoryConnection>();
-  const std::uint8_t* block;
-  std::uint32_t size;
-  w.GetBuffer(block, size);
-  r->SetBuffer(block, w.Position());
-  return r;
-}
+using qv::test::ReaderOf;
 
 TEST(OSNameText, PlatformNameAndVersion) {
   EXPECT_EQ(OSNameText({qv::platformid::NT, 4, 0, 1381, "Service Pack 6"}),
@@ -47,7 +41,7 @@ TEST_F(SourceInfoTest, TheRecordDescribesTheWritingMachineInOrder) {
     TSourceInfo info;
     info.Write(w);
   }
-  auto r = Reader(w);
+  auto r = ReaderOf(w);
   EXPECT_EQ(r->ReadString(), "Alice");
   EXPECT_EQ(r->ReadString(), "SOURCEPC");
   EXPECT_EQ(r->ReadString(), "C:\\WINDOWS\\SYSTEM");
@@ -71,7 +65,7 @@ TEST_F(SourceInfoTest, TheRecordDescribesTheWritingMachineInOrder) {
   TWriteMemoryConnection again;
   again.Initialize();
   SourceInfo().Write(again);
-  auto r2 = Reader(again);
+  auto r2 = ReaderOf(again);
   TSourceInfo written;
   written.Read(*r2);
   EXPECT_EQ(written.MachineName(), "QORVELPC");

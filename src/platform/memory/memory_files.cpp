@@ -57,6 +57,12 @@ WinError MemoryFiles::Locate(const FsPath& path, FsNode*& node, Drive** drive) {
   return err::Success;
 }
 
+WinError MemoryFiles::LocateArg(std::string_view path, FsPath& p, FsNode*& node, Drive** drive) {
+  WinError e = ResolveArg(path, p);
+  if (e == err::Success) e = Locate(p, node, drive);
+  return e == err::Success ? e : Fail(e);
+}
+
 WinError MemoryFiles::LocateParent(const FsPath& path, FsNode*& parent, Drive*& drive) {
   WinError e = Locate(path.Parent(), parent, &drive);
   if (e != err::Success || !parent->IsFolder()) return err::PathNotFound;
@@ -80,10 +86,8 @@ WinError MemoryFiles::QueryInfo(std::string_view path, FileInfo& info) {
   std::lock_guard g(s_.lock);
   FsPath p;
   FsNode* node = nullptr;
-  WinError e = ResolveArg(path, p);
-  if (e == err::Success) e = Locate(p, node);
-  if (e == err::Success && HasTrailingSeparator(path) && !node->IsFolder()) e = err::InvalidName;
-  if (e != err::Success) return Fail(e);
+  if (WinError e = LocateArg(path, p, node); e != err::Success) return e;
+  if (HasTrailingSeparator(path) && !node->IsFolder()) return Fail(err::InvalidName);
   info = InfoOf(*node);
   info.name = p.IsRoot() ? std::string() : p.Leaf();
   return err::Success;
@@ -93,9 +97,7 @@ WinError MemoryFiles::SetAttributes(std::string_view path, std::uint32_t attribu
   std::lock_guard g(s_.lock);
   FsPath p;
   FsNode* node = nullptr;
-  WinError e = ResolveArg(path, p);
-  if (e == err::Success) e = Locate(p, node);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = LocateArg(path, p, node); e != err::Success) return e;
   node->attributes = (node->attributes & fattr::Directory) | (attributes & kSettable);
   return err::Success;
 }
@@ -158,10 +160,10 @@ WinError MemoryFiles::Open(std::string_view path, FileAccess access, Disposition
 WinError MemoryFiles::OpenRecord(FileHandle handle, OpenFileRecord*& rec, FsNode*& node,
                                  Drive*& drive) {
   auto it = s_.files.find(handle);
-  if (it == s_.files.end()) return err::InvalidHandle;
+  if (it == s_.files.end()) return Fail(err::InvalidHandle);
   rec = &it->second;
   if (Locate(rec->path, node, &drive) != err::Success || node->id != rec->id)
-    return err::InvalidHandle;
+    return Fail(err::InvalidHandle);
   return err::Success;
 }
 
@@ -177,8 +179,7 @@ WinError MemoryFiles::Read(FileHandle handle, void* buffer, std::uint32_t count,
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   if (!Reads(rec->access)) return Fail(err::AccessDenied);
   std::uint64_t size = node->data.size();
   if (rec->position < size) {
@@ -196,8 +197,7 @@ WinError MemoryFiles::Write(FileHandle handle, const void* buffer, std::uint32_t
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   if (!Writes(rec->access)) return Fail(err::AccessDenied);
   std::uint64_t end = rec->position + count;
   if (end > node->data.size()) {
@@ -220,8 +220,7 @@ WinError MemoryFiles::Seek(FileHandle handle, std::int64_t offset, SeekOrigin or
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   std::int64_t base = 0;
   if (origin == SeekOrigin::Current) base = static_cast<std::int64_t>(rec->position);
   if (origin == SeekOrigin::End) base = static_cast<std::int64_t>(node->data.size());
@@ -237,8 +236,7 @@ WinError MemoryFiles::Size(FileHandle handle, std::uint64_t& size) {
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   size = node->data.size();
   return err::Success;
 }
@@ -248,8 +246,7 @@ WinError MemoryFiles::Truncate(FileHandle handle) {
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   if (!Writes(rec->access)) return Fail(err::AccessDenied);
   std::uint64_t old = node->data.size();
   if (rec->position > old && drive->used + (rec->position - old) > drive->capacity)
@@ -265,8 +262,7 @@ WinError MemoryFiles::Times(FileHandle handle, FileTimes& times) {
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   times = node->times;
   return err::Success;
 }
@@ -277,8 +273,7 @@ WinError MemoryFiles::SetTimes(FileHandle handle, const FileTime* creation,
   OpenFileRecord* rec;
   FsNode* node;
   Drive* drive;
-  WinError e = OpenRecord(handle, rec, node, drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   if (!Writes(rec->access)) return Fail(err::AccessDenied);
   if (creation) node->times.creation = *creation;
   if (lastAccess) node->times.lastAccess = *lastAccess;
@@ -291,9 +286,7 @@ WinError MemoryFiles::Remove(std::string_view path) {
   FsPath p;
   FsNode* node = nullptr;
   Drive* drive = nullptr;
-  WinError e = ResolveArg(path, p);
-  if (e == err::Success) e = Locate(p, node, &drive);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = LocateArg(path, p, node, &drive); e != err::Success) return e;
   if (node->IsFolder() || (node->attributes & fattr::ReadOnly)) return Fail(err::AccessDenied);
   if (IsOpenBelow(p)) return Fail(err::SharingViolation);
   FsNode* parent = nullptr;
@@ -308,9 +301,8 @@ WinError MemoryFiles::Rename(std::string_view from, std::string_view to) {
   FsPath src, dst;
   FsNode* node = nullptr;
   Drive* srcDrive = nullptr;
-  WinError e = ResolveArg(from, src);
-  if (e == err::Success) e = Locate(src, node, &srcDrive);
-  if (e != err::Success) return Fail(e);
+  WinError e = LocateArg(from, src, node, &srcDrive);
+  if (e != err::Success) return e;
   if (src.IsRoot()) return Fail(err::AccessDenied);
   if ((e = ResolveArg(to, dst)) != err::Success) return Fail(e);
   FsNode* dstParent = nullptr;
@@ -365,9 +357,7 @@ WinError MemoryFiles::RemoveFolder(std::string_view path) {
   std::lock_guard g(s_.lock);
   FsPath p;
   FsNode* node = nullptr;
-  WinError e = ResolveArg(path, p);
-  if (e == err::Success) e = Locate(p, node);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = LocateArg(path, p, node); e != err::Success) return e;
   if (!node->IsFolder()) return Fail(err::Directory);
   if (p.IsRoot() || (node->attributes & fattr::ReadOnly)) return Fail(err::AccessDenied);
   if (!node->children.empty()) return Fail(err::DirNotEmpty);
@@ -430,9 +420,8 @@ WinError MemoryFiles::DiskFreeSpace(std::string_view root, std::uint64_t& freeBy
   std::lock_guard g(s_.lock);
   FsPath p;
   FsNode* node = nullptr;
-  WinError e = ResolveArg(root, p);
-  if (e == err::Success) e = Locate(p, node);
-  if (e != err::Success) return Fail(err::PathNotFound);
+  if (ResolveArg(root, p) != err::Success || Locate(p, node) != err::Success)
+    return Fail(err::PathNotFound);
   const Drive& d = s_.drives.at(p.drive);
   totalBytes = d.capacity;
   freeBytes = d.capacity - d.used;
@@ -455,9 +444,7 @@ WinError MemoryFiles::SetCurrentFolder(std::string_view path) {
   std::lock_guard g(s_.lock);
   FsPath p;
   FsNode* node = nullptr;
-  WinError e = ResolveArg(path, p);
-  if (e == err::Success) e = Locate(p, node);
-  if (e != err::Success) return Fail(e);
+  if (WinError e = LocateArg(path, p, node); e != err::Success) return e;
   if (!node->IsFolder()) return Fail(err::Directory);
   // Keep the spelling the folders were created with.
   FsNode* walk = &s_.drives.at(p.drive).root;

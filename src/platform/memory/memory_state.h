@@ -195,7 +195,10 @@ class MemoryFiles : public IFiles {
   // missing, err::FileNotFound when only the last name is.
   WinError Locate(const FsPath& path, FsNode*& node, Drive** drive = nullptr);
   WinError LocateParent(const FsPath& path, FsNode*& parent, Drive*& drive);
+  // Resolves and locates a path argument, leaving a failure as last error.
+  WinError LocateArg(std::string_view path, FsPath& p, FsNode*& node, Drive** drive = nullptr);
   WinError ResolveArg(std::string_view path, FsPath& out, bool wildcardLeaf = false);
+  // Finds an open file's record and node, leaving a failure as last error.
   WinError OpenRecord(FileHandle handle, OpenFileRecord*& rec, FsNode*& node, Drive*& drive);
   bool IsOpenBelow(const FsPath& path) const;
   static FileInfo InfoOf(const FsNode& node);
