@@ -1,0 +1,54 @@
+// The undo manager: captures the state before a load, records what the load
+// creates, and puts the machine back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/settings.h"
+#include "platform/registry.h"
+
+class TCatConfig;
+class TReadMemoryConnection;
+
+class TUndoManager {
+ public:
+  TUndoManager();
+  ~TUndoManager();
+
+  // Captures the current state of the configuration's items (printers
+  // excepted) before a load; SETTINGS_OK lets the load go on.
+  SETTINGS_RC BeginLoad(const std::string& backupFileName, TCatConfig& configuration);
+  // Called just before a value is written / a file is created.
+  void RecordRegistryValue(qv::RegKey root, const std::string& keyPath,
+                           const std::string& valueName);
+  void RecordFile(const std::string& path);
+  // Undoes the last load.
+  void Restore();
+  void Reset();
+
+  bool Recording = false;
+  bool UndoAvailable() const { return undoAvailable_; }
+
+ private:
+  bool undoAvailable_ = false;
+  std::unique_ptr<TReadMemoryConnection> image_;
+  std::vector<std::string> createdFolders_;  // sorted, case ignored, unique
+  std::vector<std::string> createdFiles_;
+  struct Key {
+    qv::RegKey root;
+    std::string path;
+  };
+  struct Value {
+    qv::RegKey root;
+    std::string path;
+    std::string name;
+  };
+  std::vector<Key> createdKeys_;
+  std::vector<Value> createdValues_;
+};
+
+// The keep-settings question after a load; true for Yes.
+bool AskKeepSettings(const std::string& backupFileName);
