@@ -120,6 +120,22 @@ bool TFileTransfer::GetFileInfo(const std::string& path, TFileTransferHeader& he
   return true;
 }
 
+bool TFileWriter::CanRead(const std::string& path) {
+  errorMessage_.clear();
+  qv::FileHandle h = OpenForReading(path);
+  std::uint64_t size = 0;
+  if (h) {
+    Files().Size(h, size);
+    Files().Close(h);
+  }
+  if (!h || size > 0xFFFFFFFFull) {
+    DebugLog("TFileWriter : Cannot open " + path);
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  return true;
+}
+
 bool TFileWriter::WriteFile(const std::string& path) {
   errorMessage_.clear();
   qv::IFiles& files = Files();

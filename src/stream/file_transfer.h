@@ -44,6 +44,9 @@ class TFileTransfer {
 class TFileWriter : public TFileTransfer {
  public:
   using TFileTransfer::TFileTransfer;
+  // Whether WriteFile can carry the file: it opens for reading and fits a
+  // record. On false ErrorMessage says so, as WriteFile would.
+  bool CanRead(const std::string& path);
   bool WriteFile(const std::string& path);
 };
 

@@ -1,0 +1,104 @@
+#include "engine/settings.h"
+
+#include <map>
+#include <mutex>
+
+#include "config/section_catalogue.h"
+#include "engine/debug_log.h"
+#include "engine/messages.h"
+#include "platform/machine.h"
+#include "platform/system_parameters.h"
+#include "stream/connection.h"
+
+std::atomic<bool> RestartRequired{false};
+std::atomic<bool> SettingChangePending{false};
+double HorizontalScaleFactor = 1.0;
+double VerticalScaleFactor = 1.0;
+
+TSettings::~TSettings() = default;
+
+bool TSettings::RequiresRegistryAccess() { return false; }
+
+namespace {
+
+using Factory = ScopedSettingsItem::Factory;
+
+struct Overrides {
+  std::mutex lock;
+  std::map<std::string, Factory> byName;
+};
+
+Overrides& TheOverrides() {
+  static Overrides overrides;
+  return overrides;
+}
+
+// The item classes that exist, by the class name the catalogue gives for
+// their section. Each item adds its line here when it is built.
+const std::map<std::string, Factory>& BuiltItems() {
+  static const std::map<std::string, Factory> items = {};
+  return items;
+}
+
+}  // namespace
+
+std::unique_ptr<TSettings> CreateSettingsItem(const std::string& name) {
+  {
+    Overrides& o = TheOverrides();
+    std::lock_guard g(o.lock);
+    auto it = o.byName.find(name);
+    if (it != o.byName.end()) return it->second();
+  }
+  const TCatalogueEntry* entry = FindCatalogueEntry(name);
+  if (!entry) return nullptr;
+  auto it = BuiltItems().find(entry->className);
+  return it == BuiltItems().end() ? nullptr : it->second();
+}
+
+ScopedSettingsItem::ScopedSettingsItem(std::string name, Factory factory) : name_(std::move(name)) {
+  Overrides& o = TheOverrides();
+  std::lock_guard g(o.lock);
+  o.byName[name_] = std::move(factory);
+}
+
+ScopedSettingsItem::~ScopedSettingsItem() {
+  Overrides& o = TheOverrides();
+  std::lock_guard g(o.lock);
+  o.byName.erase(name_);
+}
+
+void LogSystemParameterFailure(unsigned action) {
+  qv::ISystemInfo& system = qv::CurrentMachine().System();
+  qv::WinError code = system.LastError();
+  DebugLog("SystemParameters Failed! id:" + std::to_string(action) + " Error:" +
+           std::to_string(code) + " " + SystemErrorText(code));
+  system.SetLastError(0);
+}
+
+std::int32_t WriteSystemParameter(TConnection& stream, unsigned getAction, std::string_view key) {
+  std::int32_t value = 0;
+  qv::ISystemParameters* parameters = qv::CurrentMachine().SystemParameters();
+  if (!parameters || !parameters->Parameter(getAction, 0, &value, 0)) {
+    LogSystemParameterFailure(getAction);
+    value = static_cast<std::int32_t>(kUnreadParameter);
+  }
+  stream.WriteInteger(value, key);
+  return value;
+}
+
+std::int32_t ReadSystemParameter(TConnection& stream, unsigned setAction, std::string_view key) {
+  std::int32_t value = stream.ReadInteger(key);
+  if (static_cast<std::uint32_t>(value) == kUnreadParameter) return value;
+  qv::ISystemParameters* parameters = qv::CurrentMachine().SystemParameters();
+  if (!parameters ||
+      !parameters->Parameter(setAction, static_cast<std::uint32_t>(value), nullptr,
+                             qv::spif::UpdateIniFile)) {
+    LogSystemParameterFailure(setAction);
+    return static_cast<std::int32_t>(kUnreadParameter);
+  }
+  return value;
+}
+
+void ReportRegistryAccessRequired(TConnection& stream) {
+  stream.AddComment("Registry access is required to retrieve or modify this setting.");
+}
