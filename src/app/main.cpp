@@ -1,11 +1,28 @@
 // Qorvel: moves a user's system settings from one PC to another.
 //
-// The program's start-up, command line and windows arrive with the engine
-// and the user interface; for now it only starts, checks that it can reach
-// its machine, and exits.
-#include "platform/machine.h"
+// The entry: takes the process's parameters and hands them to start-up.
+#include <string>
+#include <vector>
 
-int main() {
-  qv::OsVersion version;
-  return qv::CurrentMachine().System().Version(version) == qv::err::Success ? 0 : 1;
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "config/options.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+int main(int argc, char** argv) {
+  std::vector<std::string> parameters;
+#ifdef _WIN32
+  // The command line as the process got it, split by the program's own
+  // rules rather than the C runtime's.
+  parameters = SplitCommandLine(GetCommandLineA());
+  if (!parameters.empty()) parameters.erase(parameters.begin());
+  (void)argc;
+  (void)argv;
+#else
+  parameters.assign(argv + 1, argv + argc);
+#endif
+  return RunQorvel(parameters, kOptionsKey);
 }

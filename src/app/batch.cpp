@@ -1,0 +1,149 @@
+#include "app/batch.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "app/app_windows.h"
+#include "config/cat_config.h"
+#include "config/options.h"
+#include "engine/debug_log.h"
+#include "engine/file_utils.h"
+#include "engine/messages.h"
+#include "engine/program.h"
+#include "engine/run_report.h"
+#include "engine/runs.h"
+#include "engine/status.h"
+#include "platform/machine.h"
+#include "platform/prompts.h"
+#include "stream/connection.h"
+#include "undo/undo_manager.h"
+
+namespace {
+
+// A plain notice: the application title as caption, no icon, OK.
+void ShowPlainMessage(const std::string& text) {
+  if (qv::IPrompts* prompts = qv::CurrentMachine().Prompts())
+    prompts->ShowMessage(text, kApplicationTitle, qv::mb::Ok);
+  else
+    DebugLog(text);  // nobody to tell
+}
+
+// The undo manager records what a load creates while this lives.
+class RecordingScope {
+ public:
+  explicit RecordingScope(TUndoManager& undo) : undo_(undo) { undo_.Recording = true; }
+  ~RecordingScope() { undo_.Recording = false; }
+  RecordingScope(const RecordingScope&) = delete;
+  RecordingScope& operator=(const RecordingScope&) = delete;
+
+ private:
+  TUndoManager& undo_;
+};
+
+bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  qv::IFiles& files = qv::CurrentMachine().Files();
+  qv::FileHandle handle;
+  if (files.Open(file, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, handle) !=
+      qv::err::Success)
+    return false;
+  std::uint32_t done = 0;
+  qv::WinError e = files.Write(handle, text.data(), static_cast<std::uint32_t>(text.size()), done);
+  files.Close(handle);
+  return e == qv::err::Success && done == text.size();
+}
+
+}  // namespace
+
+void ShowAppError(const std::string& text) {
+  ShowMessageBox(text, "Error", qv::mb::Ok | qv::mb::IconError);
+}
+
+SETTINGS_RC BatchSave(const std::string& file) {
+  TOptions& options = Options();
+  const bool quiet = options.QuietMode;
+
+  if (!options.ConfigFile.empty() && !CurrentConfig().Load(options.ConfigFile)) {
+    if (!quiet) ShowAppError("Configuration file " + options.ConfigFile + " not found.");
+    return SETTINGS_ERROR;
+  }
+
+  TWriteFileConnection writer;
+  writer.ConnectionVersion = kConnectionVersion;
+  if (!writer.Open(file, kSettingsMagic)) {
+    if (!quiet) ShowAppError(writer.LastError());
+    return SETTINGS_ERROR;
+  }
+  options.LastSavedFile = file;
+
+  // Quiet: on this thread without a window; otherwise the status window is
+  // modal while a worker saves.
+  SETTINGS_RC result = SaveSettings(file, writer, quiet, quiet);
+  if (result != SETTINGS_OK && !quiet) ShowAppError("Error saving " + file);
+  return result;
+}
+
+SETTINGS_RC BatchLoad(const std::string& file) {
+  const bool quiet = Options().QuietMode;
+
+  if (!FileExists(file)) {
+    if (!quiet) ShowPlainMessage("File " + file + " not found.");
+    return SETTINGS_ERROR;
+  }
+
+  // A file that cannot be read, or one of another format, is worth a box
+  // even in quiet mode: nothing at all was loaded.
+  TReadFileConnection reader;
+  if (!reader.Open(file, kSettingsMagic)) {
+    ShowAppError("Error reading " + file + "\r\n" + reader.LastError());
+    return SETTINGS_ERROR;
+  }
+  if (reader.ConnectionVersion != kConnectionVersion) {
+    ShowAppError("QRV File version mismatch : Unable to load " + file);
+    return SETTINGS_ERROR;
+  }
+
+  RecordingScope recording(UndoManager());
+  StatusWindow().SetCaption("Loading settings...");
+  std::string backupFile;
+  SETTINGS_RC result = LoadSettings(file, reader, true, backupFile, quiet);
+
+  if (!quiet) {
+    if (AskKeepSettings(backupFile)) {
+      if (AppWindows().ShowReport) AppWindows().ShowReport();
+    } else {
+      UndoManager().Restore();
+      if (!backupFile.empty()) qv::CurrentMachine().Files().Remove(backupFile);
+    }
+  }
+  return result;
+}
+
+bool WriteAppList(const std::string& file) {
+  TCommentConnection list;
+  // The installed-applications list describes itself into `list` here once
+  // it exists; until then the file is written without lines.
+  const std::vector<std::string>* lines = list.GetComments();
+  return WriteTextFile(file, lines ? *lines : std::vector<std::string>{});
+}
+
+int RunBatch() {
+  TOptions& options = Options();
+  options.bSaveToRegistry = false;
+
+  bool failed = false;
+  bool cancelled = false;
+  auto note = [&](SETTINGS_RC result) {
+    failed |= result == SETTINGS_ERROR;
+    cancelled |= result == SETTINGS_CANCELLED;
+  };
+
+  if (!options.SaveToFile.empty()) note(BatchSave(options.SaveToFile));
+  if (!options.LoadFromFile.empty()) note(BatchLoad(options.LoadFromFile));
+  if (!options.ReportFile.empty() && !RunReport().SaveReport(options.ReportFile)) failed = true;
+  if (!options.AppListFile.empty() && !WriteAppList(options.AppListFile)) failed = true;
+
+  if (failed) return kExitFailed;
+  return cancelled ? kExitCancelled : kExitSuccess;
+}
