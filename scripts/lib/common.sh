@@ -1,0 +1,59 @@
+# Shared set-up for the scripts in scripts/: paths, packages, builds and
+# Wine prefixes. Sourced, not run. Works on a fresh Debian machine as root.
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build=${QORVEL_BUILD_DIR:-$here/build}
+jobs=${QORVEL_JOBS:-$(nproc)}
+
+log() { printf '\n== %s\n' "$*"; }
+
+# --- Packages ---------------------------------------------------------------
+# wine32 (and the i386 architecture) must never be installed: 32-bit code
+# cannot run on these machines and its presence breaks wine64.
+qorvel_packages=(cmake ninja-build g++ libgtest-dev googletest
+                 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 fonts-wine)
+
+# Installs the given packages (default: the build's) that are missing.
+install_missing() {
+  local wanted=("$@") missing=() p
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${qorvel_packages[@]}")
+  for p in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    log "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# --- Builds -----------------------------------------------------------------
+configure() {  # dir, extra cmake arguments...
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  fi
+}
+
+configure_win64() {
+  configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
+}
+
+# --- Wine -------------------------------------------------------------------
+# Points the Wine variables at a 64-bit prefix.
+use_prefix() {  # dir
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Creates the current prefix when it does not exist yet (about 10 s), with
+# Wine's fonts for window captions.
+init_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+}
