@@ -19,70 +19,12 @@
 #include "registry/reg_utils.h"
 #include "stream/connection.h"
 #include "support/memory_fixture.h"
+#include "support/stand_in_items.h"
 #include "support/streams.h"
 #include "undo/registry_store.h"
 
 namespace qv::test {
 namespace {
-
-constexpr const char* kColorsKey = "Control Panel\\Colors";
-constexpr const char* kPicture = "C:\\Pictures\\Holiday\\sea.bmp";
-
-// Stands in for "Colors": carries HKEY_CURRENT_USER\Control Panel\Colors
-// with its sub keys as a key record.
-class ColorsKeyItem : public TSettings {
- public:
-  bool Write(TConnection& s) override {
-    ++writes;
-    return TRegistryStore(s, false).WriteKey(hkey::CurrentUser, kColorsKey, true);
-  }
-  bool Read(TConnection& s) override { return TRegistryStore(s, true).ReadKey(); }
-  static inline int writes = 0;
-};
-
-// Stands in for "Wallpaper": carries one picture file (whether it exists
-// and its contents) and writes it on load, telling the undo manager first.
-class PictureItem : public TSettings {
- public:
-  bool Write(TConnection& s) override {
-    std::string contents = Contents();
-    s.WriteBoolean(FileExists(kPicture));
-    s.WriteString(contents);
-    return true;
-  }
-  bool Read(TConnection& s) override {
-    bool exists = s.ReadBoolean();
-    std::string contents = s.ReadString();
-    if (!exists) return true;
-    UndoManager().RecordFile(kPicture);
-    ForceFolders(FolderOf(kPicture));
-    return Put(contents);
-  }
-
-  static bool Put(const std::string& contents) {
-    IFiles& files = CurrentMachine().Files();
-    FileHandle h = 0;
-    if (files.Open(kPicture, FileAccess::Write, Disposition::CreateAlways, 0, h) != err::Success)
-      return false;
-    std::uint32_t done = 0;
-    files.Write(h, contents.data(), static_cast<std::uint32_t>(contents.size()), done);
-    files.Close(h);
-    return true;
-  }
-
- private:
-  static std::string Contents() {
-    IFiles& files = CurrentMachine().Files();
-    FileHandle h = 0;
-    if (files.Open(kPicture, FileAccess::Read, Disposition::OpenExisting, 0, h) != err::Success)
-      return "";
-    char buf[256];
-    std::uint32_t done = 0;
-    files.Read(h, buf, sizeof buf, done);
-    files.Close(h);
-    return std::string(buf, done);
-  }
-};
 
 class UndoTest : public MemoryMachineTest {
  protected:
