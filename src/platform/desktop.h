@@ -1,6 +1,6 @@
 // Desktop port: the shell's desktop window with its icons, the taskbar, and
 // the window-level calls the program makes to other programs (finding a
-// window, broadcasting a setting change).
+// window).
 //
 // Several operations stand for a whole procedure on the live desktop:
 // reading and placing the desktop icons through the "QRV Listview" shared
@@ -54,8 +54,6 @@ class IDesktop {
   // FindWindow(className, title) for a top-level window; an empty title
   // matches any title.
   virtual bool WindowExists(std::string_view className, std::string_view title = {}) = 0;
-  // PostMessage(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0).
-  virtual void BroadcastSettingChange() = 0;
   // Sleep: used while the shell catches up with new desktop files. The
   // in-memory machine does not sleep.
   virtual void Wait(std::uint32_t milliseconds) = 0;

@@ -80,6 +80,11 @@ class ISystemInfo {
   // FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM) for a code, as the system words
   // it (with its closing line break); "" when the system has no text.
   virtual std::string ErrorMessage(WinError code) = 0;
+
+  // The current date and time in the system's short date and long time
+  // format, separated by one space (GetDateFormat with DATE_SHORTDATE and
+  // GetTimeFormat for the user's locale), such as "1/1/01 12:00:00 AM".
+  virtual std::string DateTimeText() = 0;
 };
 
 // The kind of the running machine's Windows (okUnknown when the version

@@ -95,7 +95,15 @@ inline constexpr unsigned GetLowPowerActive = 0x53;
 inline constexpr unsigned GetPowerOffActive = 0x54;
 inline constexpr unsigned SetLowPowerActive = 0x55;
 inline constexpr unsigned SetPowerOffActive = 0x56;
+inline constexpr unsigned GetIconTitleLogFont = 31;
+inline constexpr unsigned GetScreenSaverRunning = 0x72;
 }  // namespace spi
+
+// Error codes of the system-parameter calls (the values of winerror.h).
+namespace err {
+// ERROR_INVALID_SPI_VALUE: Windows NT's answer to an action it does not know.
+inline constexpr WinError InvalidSpiValue = 1439;
+}  // namespace err
 
 // fWinIni flags (SPIF_*).
 namespace spif {
@@ -246,6 +254,10 @@ class ISystemParameters {
   // GetCursorPos / SetCursorPos, in screen pixels.
   virtual WinError CursorPosition(Point& position) = 0;
   virtual WinError MoveCursor(Point position) = 0;
+
+  // PostMessage(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0): every top-level
+  // window hears that settings changed.
+  virtual void BroadcastSettingChange() = 0;
 };
 
 }  // namespace qv

@@ -9,11 +9,12 @@ using namespace mem;
 
 class MemoryMachine::Ports {
  public:
-  explicit Ports(State& s) : registry(s), files(s), system(s), prompts(s) {}
+  explicit Ports(State& s) : registry(s), files(s), system(s), prompts(s), parameters(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
   MemoryPrompts prompts;
+  MemorySystemParameters parameters;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -30,7 +31,8 @@ MemoryMachine::State::State(const State& other)
       computerName(other.computerName),
       version(other.version),
       metrics(other.metrics),
-      deviceCaps(other.deviceCaps) {}
+      deviceCaps(other.deviceCaps),
+      parameters(other.parameters) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -43,6 +45,7 @@ MemoryMachine::MemoryMachine(OSKind kind) : MemoryMachine(MachineSetup{kind}) {}
 MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_unique<State>()) {
   state_->setup = setup;
   InitializeState(*state_);
+  InitializeParameters(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -58,6 +61,17 @@ IRegistry& MemoryMachine::Registry() { return ports_->registry; }
 IFiles& MemoryMachine::Files() { return ports_->files; }
 ISystemInfo& MemoryMachine::System() { return ports_->system; }
 IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
+ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
+
+int MemoryMachine::SettingChangeBroadcasts() const {
+  std::lock_guard g(state_->lock);
+  return state_->settingChangeBroadcasts;
+}
+
+int MemoryMachine::SettingChangeNotices() const {
+  std::lock_guard g(state_->lock);
+  return state_->settingChangeNotices;
+}
 
 void MemoryMachine::QueueAnswer(int answer) {
   std::lock_guard g(state_->lock);
@@ -310,6 +324,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareField("current folder", a.currentFolder.ToString(), b.currentFolder.ToString(), out);
   CompareTable("metric", a.metrics, b.metrics, out);
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
+  CompareParameters(a, b, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

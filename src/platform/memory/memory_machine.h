@@ -56,6 +56,7 @@ class MemoryMachine : public Machine {
   IFiles& Files() override;
   ISystemInfo& System() override;
   IPrompts* Prompts() override;
+  ISystemParameters* SystemParameters() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -82,6 +83,12 @@ class MemoryMachine : public Machine {
   std::vector<ShownPrompt> ShownPrompts() const;
   void ClearShownPrompts();
   void SetKeyDown(int virtualKey, bool down);
+
+  // How often the machine was told that settings changed: BroadcastSettingChange
+  // calls, and SystemParametersInfo calls with SPIF_SENDWININICHANGE. A copy
+  // starts again from 0.
+  int SettingChangeBroadcasts() const;
+  int SettingChangeNotices() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

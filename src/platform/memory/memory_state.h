@@ -12,6 +12,7 @@
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/paths.h"
 #include "platform/prompts.h"
+#include "platform/system_parameters.h"
 
 namespace qv {
 
@@ -68,6 +69,26 @@ struct FindRecord {
   size_t next = 0;
 };
 
+// What SystemParametersInfo and its neighbours keep: integer values and
+// structure blocks under the action that reads them, the texts that
+// structures reach through pointers, and the display, colour, keyboard and
+// mouse state.
+struct ParameterState {
+  std::map<unsigned, std::int32_t> values;               // by get action
+  std::map<unsigned, std::vector<std::uint8_t>> blocks;  // by get action, 32-bit ANSI bytes
+  std::map<unsigned, ParameterTexts> texts;              // by get action
+  std::string wallpaper;  // as last set, "" for none
+  std::string pattern;
+  std::map<int, std::uint32_t> colors;  // the indices this kind knows
+  DisplayMode display;                  // the mode in use
+  std::vector<DisplayMode> modes;       // what the display offers
+  std::string keyboardLayout;           // active layout, 8 upper-case hex digits
+  std::set<std::string> layouts;        // layouts installed on the machine
+  std::uint32_t doubleClickTime = 500;
+  std::uint32_t caretBlinkTime = 530;
+  Point cursor;
+};
+
 }  // namespace mem
 
 struct MemoryMachine::State {
@@ -89,6 +110,11 @@ struct MemoryMachine::State {
   OsVersion version;
   std::map<int, int> metrics;
   std::map<int, int> deviceCaps;
+  mem::ParameterState parameters;
+
+  // Setting-change notices the machine sent; not part of a copy.
+  int settingChangeBroadcasts = 0;  // BroadcastSettingChange
+  int settingChangeNotices = 0;     // SystemParametersInfo with SPIF_SENDWININICHANGE
 
   // The person at the machine; not part of a copy.
   std::deque<int> answers;
@@ -120,6 +146,12 @@ void SetThreadLastError(WinError code);
 
 // Builds the default state for the setup's kind.
 void InitializeState(MemoryMachine::State& state);
+// Adds the system parameters, colours, display modes and input settings of
+// a fresh machine of the setup's kind (with their registry values).
+void InitializeParameters(MemoryMachine::State& state);
+// Readable lines for the parameter differences between two states.
+void CompareParameters(const MemoryMachine::State& a, const MemoryMachine::State& b,
+                       std::vector<std::string>& out);
 
 class MemoryRegistry : public IRegistry {
  public:
@@ -219,6 +251,50 @@ class MemorySystem : public ISystemInfo {
   WinError LastError() override;
   void SetLastError(WinError code) override;
   std::string ErrorMessage(WinError code) override;
+  std::string DateTimeText() override;
+
+ private:
+  MemoryMachine::State& s_;
+};
+
+// SystemParametersInfo answers from a table per action pair: a get action
+// reads the value or block that the matching set action writes. Integer
+// set actions take their value from uiParam, as Windows does. Actions the
+// machine's kind does not have fail (Windows NT: err::InvalidSpiValue,
+// Windows 95/98: err::InvalidParameter). With spif::UpdateIniFile the sets
+// below also store the value where Windows keeps it in the registry, as a
+// string under HKEY_CURRENT_USER\Control Panel:
+//   Desktop  ScreenSaveTimeOut, ScreenSaveActive, Wallpaper, Pattern
+//   Mouse    DoubleClickSpeed, SwapMouseButtons, DoubleClickWidth,
+//            DoubleClickHeight, MouseThreshold1, MouseThreshold2, MouseSpeed
+//   Keyboard KeyboardSpeed, KeyboardDelay
+// A display mode stored with cds::UpdateRegistry goes to
+// HKEY_CURRENT_CONFIG\Display\Settings on Windows 95/98.
+class MemorySystemParameters : public ISystemParameters {
+ public:
+  explicit MemorySystemParameters(MemoryMachine::State& s) : s_(s) {}
+  bool Parameter(unsigned action, std::uint32_t uiParam, std::int32_t* value,
+                 unsigned winIni) override;
+  bool ParameterBlock(unsigned action, std::uint32_t uiParam, std::vector<std::uint8_t>& block,
+                      unsigned winIni, ParameterTexts* texts = nullptr) override;
+  bool ParameterText(unsigned action, std::uint32_t uiParam, const std::string* text,
+                     unsigned winIni) override;
+  std::uint32_t SysColor(int index) override;
+  WinError ChangeSysColors(const std::vector<int>& indices,
+                           const std::vector<std::uint32_t>& colors) override;
+  WinError CurrentDisplayMode(DisplayMode& mode) override;
+  std::vector<DisplayMode> DisplayModes() override;
+  std::int32_t ChangeDisplayMode(const DisplayMode& mode, std::uint32_t flags) override;
+  WinError KeyboardLayoutName(std::string& name) override;
+  WinError LoadKeyboardLayoutByName(std::string_view name, std::uint32_t flags) override;
+  WinError LocaleText(std::uint32_t locale, std::uint32_t type, std::string& text) override;
+  std::uint32_t DoubleClickTime() override;
+  WinError ChangeDoubleClickTime(std::uint32_t milliseconds) override;
+  std::uint32_t CaretBlinkTime() override;
+  WinError ChangeCaretBlinkTime(std::uint32_t milliseconds) override;
+  WinError CursorPosition(Point& position) override;
+  WinError MoveCursor(Point position) override;
+  void BroadcastSettingChange() override;
 
  private:
   MemoryMachine::State& s_;

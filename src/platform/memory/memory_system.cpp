@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "platform/memory/memory_state.h"
 
 namespace qv::mem {
@@ -63,6 +65,38 @@ void MemorySystem::SetLastError(WinError code) { SetThreadLastError(code); }
 
 std::string MemorySystem::ErrorMessage(WinError code) { return SystemMessageText(code); }
 
+std::string MemorySystem::DateTimeText() {
+  FileTime now;
+  {
+    std::lock_guard g(s_.lock);
+    now = s_.clock;
+  }
+  // The clock keeps local time. US English Windows writes the short date as
+  // "M/d/yy" and the long time as "h:mm:ss tt".
+  const std::int64_t seconds = static_cast<std::int64_t>(now / 10'000'000);
+  std::int64_t days = seconds / 86400;
+  const std::int64_t rest = seconds % 86400;
+  // Days since 1601-01-01 to a civil date (proleptic Gregorian calendar).
+  days -= 134774;  // to days since 1970-01-01
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  const int hour = static_cast<int>(rest / 3600);
+  const int minute = static_cast<int>(rest / 60 % 60);
+  const int second = static_cast<int>(rest % 60);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%d/%d/%02d %d:%02d:%02d %s", static_cast<int>(month),
+                static_cast<int>(day), static_cast<int>(year % 100),
+                hour % 12 == 0 ? 12 : hour % 12, minute, second, hour < 12 ? "AM" : "PM");
+  return buf;
+}
+
 int MemoryPrompts::ShowMessage(std::string_view text, std::string_view caption,
                                std::uint32_t style) {
   std::lock_guard g(s_.lock);
@@ -96,6 +130,7 @@ std::string SystemMessageText(WinError code) {
     case 5: text = "Access is denied."; break;
     case 6: text = "The handle is invalid."; break;
     case 8: text = "Not enough storage is available to process this command."; break;
+    case 13: text = "The data is invalid."; break;
     case 15: text = "The system cannot find the drive specified."; break;
     case 18: text = "There are no more files."; break;
     case 21: text = "The device is not ready."; break;
@@ -120,6 +155,7 @@ std::string SystemMessageText(WinError code) {
     case 259: text = "No more data is available."; break;
     case 267: text = "The directory name is invalid."; break;
     case 1010: text = "The configuration registry key is invalid."; break;
+    case 1439: text = "Invalid system-wide (SPI_*) parameter."; break;
     case 1245: text = "The operation being requested was not performed because the user has not been authenticated."; break;
     case 1018:
       text = "Illegal operation attempted on a registry key that has been marked for deletion.";

@@ -10,6 +10,8 @@ ISystemInfo& Win32Machine::System() { return system_; }
 
 IPrompts* Win32Machine::Prompts() { return &prompts_; }
 
+ISystemParameters* Win32Machine::SystemParameters() { return &parameters_; }
+
 int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,
                               std::uint32_t style) {
   const std::string t(text), c(caption);

@@ -10,6 +10,7 @@
 
 #include "platform/machine.h"
 #include "platform/prompts.h"
+#include "platform/system_parameters.h"
 
 namespace qv {
 
@@ -124,6 +125,35 @@ class Win32System : public ISystemInfo {
   WinError LastError() override;
   void SetLastError(WinError code) override;
   std::string ErrorMessage(WinError code) override;
+  std::string DateTimeText() override;
+};
+
+// SystemParametersInfoA and its neighbours. Structures travel as their
+// 32-bit ANSI bytes and are converted to the running system's layout.
+class Win32SystemParameters : public ISystemParameters {
+ public:
+  bool Parameter(unsigned action, std::uint32_t uiParam, std::int32_t* value,
+                 unsigned winIni) override;
+  bool ParameterBlock(unsigned action, std::uint32_t uiParam, std::vector<std::uint8_t>& block,
+                      unsigned winIni, ParameterTexts* texts = nullptr) override;
+  bool ParameterText(unsigned action, std::uint32_t uiParam, const std::string* text,
+                     unsigned winIni) override;
+  std::uint32_t SysColor(int index) override;
+  WinError ChangeSysColors(const std::vector<int>& indices,
+                           const std::vector<std::uint32_t>& colors) override;
+  WinError CurrentDisplayMode(DisplayMode& mode) override;
+  std::vector<DisplayMode> DisplayModes() override;
+  std::int32_t ChangeDisplayMode(const DisplayMode& mode, std::uint32_t flags) override;
+  WinError KeyboardLayoutName(std::string& name) override;
+  WinError LoadKeyboardLayoutByName(std::string_view name, std::uint32_t flags) override;
+  WinError LocaleText(std::uint32_t locale, std::uint32_t type, std::string& text) override;
+  std::uint32_t DoubleClickTime() override;
+  WinError ChangeDoubleClickTime(std::uint32_t milliseconds) override;
+  std::uint32_t CaretBlinkTime() override;
+  WinError ChangeCaretBlinkTime(std::uint32_t milliseconds) override;
+  WinError CursorPosition(Point& position) override;
+  WinError MoveCursor(Point position) override;
+  void BroadcastSettingChange() override;
 };
 
 class Win32Prompts : public IPrompts {
@@ -138,12 +168,14 @@ class Win32Machine : public Machine {
   IFiles& Files() override;
   ISystemInfo& System() override;
   IPrompts* Prompts() override;
+  ISystemParameters* SystemParameters() override;
 
  private:
   Win32Registry registry_;
   Win32Files files_;
   Win32System system_;
   Win32Prompts prompts_;
+  Win32SystemParameters parameters_;
 };
 
 }  // namespace qv

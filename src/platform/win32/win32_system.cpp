@@ -101,4 +101,14 @@ std::string Win32System::ErrorMessage(WinError code) {
   return message;
 }
 
+std::string Win32System::DateTimeText() {
+  char date[128] = {};
+  char time[128] = {};
+  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date))
+    date[0] = '\0';
+  if (!GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof time))
+    time[0] = '\0';
+  return std::string(date) + " " + time;
+}
+
 }  // namespace qv
