@@ -65,7 +65,9 @@ TEST(MemoryParameters, KindsHaveTheActionsTheirWindowsHad) {
                             spi::GetLowPowerActive, spi::GetPowerOffActive}) {
       m.System().SetLastError(0);
       EXPECT_EQ(p.Parameter(action, 0, &v, 0), x.power) << action;
-      if (!x.power) EXPECT_EQ(m.System().LastError(), x.unknown) << action;
+      if (!x.power) {
+        EXPECT_EQ(m.System().LastError(), x.unknown) << action;
+      }
     }
     EXPECT_EQ(p.Parameter(spi::SetLowPowerTimeout, 600, nullptr, 0), x.power);
     EXPECT_EQ(p.Parameter(spi::GetScreenSaverRunning, 0, &v, 0), x.saverRunning);
@@ -74,7 +76,9 @@ TEST(MemoryParameters, KindsHaveTheActionsTheirWindowsHad) {
     ParameterTexts texts;
     EXPECT_EQ(p.ParameterBlock(spi::GetSerialKeys, spisize::SerialKeys, sk, 0, &texts),
               x.serialKeys);
-    if (x.serialKeys) EXPECT_EQ(texts.first, std::optional<std::string>("COM1"));
+    if (x.serialKeys) {
+      EXPECT_EQ(texts.first, std::optional<std::string>("COM1"));
+    }
 
     // Everybody has the screen saver, the metrics and the accessibility
     // structures.

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/memory/memory_profiles.h"
 #include "platform/memory/memory_state.h"
 
 namespace qv {
@@ -9,12 +10,15 @@ using namespace mem;
 
 class MemoryMachine::Ports {
  public:
-  explicit Ports(State& s) : registry(s), files(s), system(s), prompts(s), parameters(s) {}
+  explicit Ports(State& s)
+      : registry(s), files(s), system(s), prompts(s), parameters(s),
+        profiles(files, s.windowsFolder) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
   MemoryPrompts prompts;
   MemorySystemParameters parameters;
+  MemoryProfiles profiles;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -62,6 +66,7 @@ IFiles& MemoryMachine::Files() { return ports_->files; }
 ISystemInfo& MemoryMachine::System() { return ports_->system; }
 IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
+IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);

@@ -57,6 +57,7 @@ class MemoryMachine : public Machine {
   ISystemInfo& System() override;
   IPrompts* Prompts() override;
   ISystemParameters* SystemParameters() override;
+  IProfiles* Profiles() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;

@@ -12,6 +12,8 @@ IPrompts* Win32Machine::Prompts() { return &prompts_; }
 
 ISystemParameters* Win32Machine::SystemParameters() { return &parameters_; }
 
+IProfiles* Win32Machine::Profiles() { return &profiles_; }
+
 int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,
                               std::uint32_t style) {
   const std::string t(text), c(caption);

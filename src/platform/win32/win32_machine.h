@@ -10,6 +10,7 @@
 
 #include "platform/machine.h"
 #include "platform/prompts.h"
+#include "platform/win32/win32_profiles.h"
 #include "platform/system_parameters.h"
 
 namespace qv {
@@ -169,6 +170,7 @@ class Win32Machine : public Machine {
   ISystemInfo& System() override;
   IPrompts* Prompts() override;
   ISystemParameters* SystemParameters() override;
+  IProfiles* Profiles() override;
 
  private:
   Win32Registry registry_;
@@ -176,6 +178,7 @@ class Win32Machine : public Machine {
   Win32System system_;
   Win32Prompts prompts_;
   Win32SystemParameters parameters_;
+  Win32Profiles profiles_;
 };
 
 }  // namespace qv

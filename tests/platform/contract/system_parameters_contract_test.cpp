@@ -95,7 +95,9 @@ TEST_P(SystemParametersContract, UnknownActionFails) {
   sys().SetLastError(0);
   EXPECT_FALSE(params().Parameter(0x7FFE, 0, &value, 0));
   // Windows NT names the reason; Windows 95/98 may not.
-  if (IsNT()) EXPECT_EQ(sys().LastError(), err::InvalidSpiValue);
+  if (IsNT()) {
+    EXPECT_EQ(sys().LastError(), err::InvalidSpiValue);
+  }
 }
 
 TEST_P(SystemParametersContract, MetricsStructuresComeBackWithTheirSize) {
