@@ -1,0 +1,63 @@
+# End-to-end checks of qorvel.exe under Wine: a quiet batch save on one PC
+# and a quiet batch load on another, with -c, -r and -b, and the exit codes.
+# Sourced by scripts/test after common.sh; sets e2e_passed and e2e_failed.
+
+e2e_passed=0
+e2e_failed=0
+
+check() {  # description, command...
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then
+    echo "  ok    $what"
+    e2e_passed=$((e2e_passed + 1))
+  else
+    echo "  FAIL  $what"
+    e2e_failed=$((e2e_failed + 1))
+  fi
+}
+
+run_e2e() {  # qorvel.exe
+  local exe=$1 root="$build/e2e" rc
+  local src="$root/source-pc" dst="$root/target-pc"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+
+  mkdir -p "$src/drive_c/e2e/Docs/Sub" "$dst/drive_c/e2e"
+  printf 'first\r\n' >"$src/drive_c/e2e/Docs/a.txt"
+  printf 'second\r\n' >"$src/drive_c/e2e/Docs/Sub/b.txt"
+  printf 'Files\r\n"C:\\e2e\\Docs"\r\nEndFiles\r\n' >"$src/drive_c/e2e/files.cfg"
+
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\pc1' -c 'C:\e2e\files' -r 'C:\e2e\save' -q || rc=$?
+  check "save exits with 0" test "$rc" -eq 0
+  check "the settings file starts with its header" \
+    bash -c "head -c 11 '$src/drive_c/e2e/pc1.qrv' | tail -c 7 | grep -q 'ZTR QRV'"
+  check "the save report names the file and the data files" \
+    bash -c "grep -q 'Settings saved to : C:.e2e.pc1.qrv' '$src/drive_c/e2e/save.txt' &&
+             grep -q 'Saved C:.e2e.Docs.Sub.b.txt' '$src/drive_c/e2e/save.txt'"
+
+  cp "$src/drive_c/e2e/pc1.qrv" "$dst/drive_c/e2e/pc1.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\pc1' -b 'C:\e2e\before' -r 'C:\e2e\load' -q || rc=$?
+  check "load exits with 0" test "$rc" -eq 0
+  check "the data files arrive with their contents" \
+    bash -c "cmp -s '$src/drive_c/e2e/Docs/a.txt' '$dst/drive_c/e2e/Docs/a.txt' &&
+             cmp -s '$src/drive_c/e2e/Docs/Sub/b.txt' '$dst/drive_c/e2e/Docs/Sub/b.txt'"
+  check "the backup named with -b is written" test -s "$dst/drive_c/e2e/before.qrv"
+  check "the load report names the copies and the backup" \
+    bash -c "grep -q 'Copied file C:.e2e.Docs.a.txt' '$dst/drive_c/e2e/load.txt' &&
+             grep -q 'System settings backed up to C:.e2e.before.qrv' '$dst/drive_c/e2e/load.txt'"
+
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
+  check "a failed quiet load exits with 1" test "$rc" -eq 1
+  rc=0
+  on_pc "$dst" wine "$exe" -x || rc=$?
+  check "an unknown switch exits with -1" test "$rc" -eq 255
+
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+}
