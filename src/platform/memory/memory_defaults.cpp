@@ -7,37 +7,12 @@ namespace {
 
 using State = MemoryMachine::State;
 
-RegNode& Key(State& s, RegKey root, std::string_view path) {
-  RegNode* node = &s.registry[root];
-  std::vector<std::string> names;
-  SplitKeyPath(path, names);
-  for (const std::string& name : names) {
-    auto [it, inserted] = node->children.try_emplace(FoldCase(name));
-    if (inserted) {
-      it->second.name = name;
-      it->second.id = s.NewId();
-    }
-    node = &it->second;
-  }
-  return *node;
-}
-
-void Put(RegNode& key, std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data) {
-  if (RegValue* v = key.FindValue(name)) {
-    v->type = type;
-    v->data = std::move(data);
-  } else {
-    key.values.push_back(RegValue{std::string(name), type, std::move(data)});
-  }
-}
+RegNode& Key(State& s, RegKey root, std::string_view path) { return MakeKey(s, root, path); }
 
 void Sz(RegNode& key, std::string_view name, std::string_view text,
         std::uint32_t type = regtype::Sz) {
-  std::vector<std::uint8_t> data(text.begin(), text.end());
-  data.push_back(0);
-  Put(key, name, type, std::move(data));
+  PutString(key, name, text, type);
 }
-
 
 FsNode& Folder(State& s, std::string_view path) {
   FsPath p;

@@ -153,46 +153,15 @@ constexpr std::size_t kBorderOffset = 4;     // NONCLIENTMETRICS iBorderWidth
 // Registry values that the update flag also writes
 
 RegNode& UserKey(State& s, std::string_view path) {
-  RegNode* node = &s.registry[hkey::CurrentUser];
-  std::vector<std::string> names;
-  SplitKeyPath(path, names);
-  for (const std::string& name : names) {
-    auto [it, inserted] = node->children.try_emplace(FoldCase(name));
-    if (inserted) {
-      it->second.name = name;
-      it->second.id = s.NewId();
-    }
-    node = &it->second;
-  }
-  return *node;
+  return MakeKey(s, hkey::CurrentUser, path);
 }
 
+// Writes a string value; below HKEY_CURRENT_USER the key is made when
+// missing, below other roots only existing keys are written.
 void PutString(State& s, RegKey root, std::string_view path, std::string_view name,
                std::string_view text) {
-  RegNode* node = nullptr;
-  if (root == hkey::CurrentUser) {
-    node = &UserKey(s, path);
-  } else {
-    // Only existing keys of other roots are written.
-    auto it = s.registry.find(root);
-    if (it == s.registry.end()) return;
-    node = &it->second;
-    std::vector<std::string> names;
-    SplitKeyPath(path, names);
-    for (const std::string& n : names) {
-      auto c = node->children.find(FoldCase(n));
-      if (c == node->children.end()) return;
-      node = &c->second;
-    }
-  }
-  std::vector<std::uint8_t> data(text.begin(), text.end());
-  data.push_back(0);
-  if (RegValue* v = node->FindValue(name)) {
-    v->type = regtype::Sz;
-    v->data = std::move(data);
-  } else {
-    node->values.push_back(RegValue{std::string(name), regtype::Sz, std::move(data)});
-  }
+  RegNode* node = root == hkey::CurrentUser ? &UserKey(s, path) : FindKey(s, root, path);
+  if (node) mem::PutString(*node, name, text);
 }
 
 std::string UserString(State& s, std::string_view path, std::string_view name,

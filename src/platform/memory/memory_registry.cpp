@@ -11,6 +11,51 @@ RegValue* RegNode::FindValue(std::string_view valueName) {
   return nullptr;
 }
 
+RegNode& MakeKey(MemoryMachine::State& s, RegKey root, std::string_view path) {
+  RegNode* node = &s.registry[root];
+  std::vector<std::string> names;
+  SplitKeyPath(path, names);
+  for (const std::string& name : names) {
+    auto [it, inserted] = node->children.try_emplace(FoldCase(name));
+    if (inserted) {
+      it->second.name = name;
+      it->second.id = s.NewId();
+    }
+    node = &it->second;
+  }
+  return *node;
+}
+
+RegNode* FindKey(MemoryMachine::State& s, RegKey root, std::string_view path) {
+  auto it = s.registry.find(root);
+  if (it == s.registry.end()) return nullptr;
+  RegNode* node = &it->second;
+  std::vector<std::string> names;
+  SplitKeyPath(path, names);
+  for (const std::string& name : names) {
+    auto c = node->children.find(FoldCase(name));
+    if (c == node->children.end()) return nullptr;
+    node = &c->second;
+  }
+  return node;
+}
+
+void PutValue(RegNode& key, std::string_view name, std::uint32_t type,
+              std::vector<std::uint8_t> data) {
+  if (RegValue* v = key.FindValue(name)) {
+    v->type = type;
+    v->data = std::move(data);
+  } else {
+    key.values.push_back(RegValue{std::string(name), type, std::move(data)});
+  }
+}
+
+void PutString(RegNode& key, std::string_view name, std::string_view text, std::uint32_t type) {
+  std::vector<std::uint8_t> data(text.begin(), text.end());
+  data.push_back(0);
+  PutValue(key, name, type, std::move(data));
+}
+
 namespace {
 
 // HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes.

@@ -144,6 +144,19 @@ WinError Fail(WinError code);
 WinError ThreadLastError();
 void SetThreadLastError(WinError code);
 
+// Direct edits of the registry tree, for building and changing the state
+// outside the port's access rules.
+// The key at `path` below `root`, made with any missing parents.
+RegNode& MakeKey(MemoryMachine::State& state, RegKey root, std::string_view path);
+// The key at `path` below `root`, or null when it or its root is missing.
+RegNode* FindKey(MemoryMachine::State& state, RegKey root, std::string_view path);
+// Sets a value, keeping its place when it exists.
+void PutValue(RegNode& key, std::string_view name, std::uint32_t type,
+              std::vector<std::uint8_t> data);
+// Sets a string value (stored with its terminating zero).
+void PutString(RegNode& key, std::string_view name, std::string_view text,
+               std::uint32_t type = regtype::Sz);
+
 // Builds the default state for the setup's kind.
 void InitializeState(MemoryMachine::State& state);
 // Adds the system parameters, colours, display modes and input settings of
