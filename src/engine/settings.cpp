@@ -6,6 +6,11 @@
 #include "config/section_catalogue.h"
 #include "engine/debug_log.h"
 #include "engine/messages.h"
+#include "items/connectivity/identity_settings.h"
+#include "items/connectivity/workgroup_settings.h"
+#include "items/personality/background_settings.h"
+#include "items/personality/power_settings.h"
+#include "items/personality/screen_saver_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -33,10 +38,23 @@ Overrides& TheOverrides() {
   return overrides;
 }
 
+template <class Item>
+std::unique_ptr<TSettings> Make() {
+  return std::make_unique<Item>();
+}
+
 // The item classes that exist, by the class name the catalogue gives for
 // their section. Each item adds its line here when it is built.
 const std::map<std::string, Factory>& BuiltItems() {
-  static const std::map<std::string, Factory> items = {};
+  static const std::map<std::string, Factory> items = {
+      {"TWallpaperSettings", Make<TWallpaperSettings>},
+      {"TPatternSettings", Make<TPatternSettings>},
+      {"TScreenSaverSettings", Make<TScreenSaverSettings>},
+      {"TPowerSettings", Make<TPowerSettings>},
+      {"TComputerNameSettings", Make<TComputerNameSettings>},
+      {"TWorkGroupSettings", Make<TWorkGroupSettings>},
+      {"TComputerDescSettings", Make<TComputerDescSettings>},
+  };
   return items;
 }
 

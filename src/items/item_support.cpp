@@ -1,0 +1,68 @@
+#include "items/item_support.h"
+
+#include "engine/program.h"
+#include "platform/machine.h"
+#include "platform/system_info.h"
+#include "registry/reg_utils.h"
+#include "undo/undo_manager.h"
+
+namespace items {
+
+std::string DurationText(std::uint32_t seconds) {
+  if (seconds % 60 == 0) return std::to_string(seconds / 60) + " minutes.";
+  return std::to_string(seconds) + " seconds.";
+}
+
+std::string LastPathComponent(const std::string& path) {
+  std::size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string WindowsFolder() {
+  std::string folder;
+  qv::CurrentMachine().System().WindowsFolder(folder);
+  return folder;
+}
+
+std::string SystemFolder() {
+  std::string folder;
+  qv::CurrentMachine().System().SystemFolder(folder);
+  return folder;
+}
+
+std::string WindowsFile(std::string_view name) {
+  std::string folder = WindowsFolder();
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder + "\\" + std::string(name);
+}
+
+qv::OSKind RunningOSKind() { return qv::RunningKind(qv::CurrentMachine().System()); }
+
+bool RunningOnNT() { return RunningOSKind() == qv::okWinNT; }
+
+bool SetRegStringForUndo(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
+                         std::string_view value) {
+  UndoManager().RecordRegistryValue(root, std::string(keyPath), std::string(valueName));
+  return UTLSetRegString(root, keyPath, valueName, value);
+}
+
+bool SetRegDWORDForUndo(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
+                        std::uint32_t value) {
+  UndoManager().RecordRegistryValue(root, std::string(keyPath), std::string(valueName));
+  return UTLSetRegDWORD(root, keyPath, valueName, value);
+}
+
+bool RegValueExists(qv::RegKey root, std::string_view keyPath, std::string_view valueName) {
+  qv::IRegistry& registry = qv::CurrentMachine().Registry();
+  std::string path(keyPath);
+  if (!path.empty() && path.front() == '\\') path.erase(0, 1);
+  qv::RegKey key = 0;
+  if (registry.OpenKey(root, path, qv::RegAccess::Read, key) != qv::err::Success) return false;
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  bool exists = registry.QueryValue(key, valueName, &type, nullptr, &size) == qv::err::Success;
+  registry.CloseKey(key);
+  return exists;
+}
+
+}  // namespace items
