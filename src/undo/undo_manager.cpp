@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "config/cat_config.h"
+#include "config/options.h"
 #include "engine/debug_log.h"
 #include "engine/file_utils.h"
 #include "engine/messages.h"
@@ -214,7 +215,24 @@ void TUndoManager::Restore() {
   status.SetCaption("Restoring settings...");
   std::string noBackup;
   image_->Rewind();
-  LoadSettings("", *image_, false, noBackup, false);
+  {
+    // A file the load replaced is newer than the captured one: without
+    // either comparison every captured file is put back as it was.
+    struct ReplaceEveryFile {
+      TOptions& options = Options();
+      const bool byDate = options.ComparebyDate;
+      const bool byChecksum = options.ComparebyChecksum;
+      ReplaceEveryFile() {
+        options.ComparebyDate = false;
+        options.ComparebyChecksum = false;
+      }
+      ~ReplaceEveryFile() {
+        options.ComparebyDate = byDate;
+        options.ComparebyChecksum = byChecksum;
+      }
+    } replace;
+    LoadSettings("", *image_, false, noBackup, false);
+  }
 
   qv::Machine& machine = qv::CurrentMachine();
   qv::IFiles& files = machine.Files();

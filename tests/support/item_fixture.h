@@ -68,6 +68,14 @@ class ItemTest : public ::testing::Test {
     return result;
   }
 
+  // A fresh payload, as written on a machine of `kind`, for Load.
+  TWriteMemoryConnection& NewPayload(OSKind kind) {
+    written_ = std::make_unique<TWriteMemoryConnection>();
+    written_->Initialize();
+    written_->OSVersion = kind;
+    return *written_;
+  }
+
   // What the item says about `machine` (the settings viewer's view).
   template <class Item>
   ItemResult Describe(MemoryMachine& machine) {

@@ -134,6 +134,9 @@ bool TPatternSettings::Read(TConnection& stream) {
   Pattern = stream.ReadString("Pattern");
   if (qv::IProfiles* profiles = qv::CurrentMachine().Profiles())
     profiles->WriteWinIniValue("Desktop", "pattern", Pattern);
+  // Windows keeps the pattern in the registry too: a value the load creates
+  // there goes again with undo.
+  UndoManager().RecordRegistryValue(qv::hkey::CurrentUser, kDesktopKey, "Pattern");
   qv::ISystemParameters* parameters = qv::CurrentMachine().SystemParameters();
   if (!parameters ||
       !parameters->ParameterText(qv::spi::SetDeskPattern, 0, &Pattern, qv::spif::UpdateIniFile))
