@@ -33,6 +33,28 @@ struct ItemResult {
   }
 };
 
+// A file of a machine: written whole, read whole ("<missing>" when absent).
+inline void PutFile(MemoryMachine& m, const std::string& path, const std::string& bytes) {
+  FileHandle h = 0;
+  ASSERT_EQ(m.Files().Open(path, FileAccess::Write, Disposition::CreateAlways, 0, h), err::Success)
+      << path;
+  std::uint32_t done = 0;
+  m.Files().Write(h, bytes.data(), static_cast<std::uint32_t>(bytes.size()), done);
+  m.Files().Close(h);
+}
+
+inline std::string FileText(MemoryMachine& m, const std::string& path) {
+  FileHandle h = 0;
+  if (m.Files().Open(path, FileAccess::Read, Disposition::OpenExisting, 0, h) != err::Success)
+    return "<missing>";
+  std::string out;
+  char buf[4096];
+  std::uint32_t done = 0;
+  while (m.Files().Read(h, buf, sizeof buf, done) == err::Success && done) out.append(buf, done);
+  m.Files().Close(h);
+  return out;
+}
+
 class ItemTest : public ::testing::Test {
  protected:
   ItemTest() : program_(""), statusScope_(status_) {
@@ -134,8 +156,6 @@ class ItemTest : public ::testing::Test {
   static void SetParameter(MemoryMachine& m, unsigned setAction, std::uint32_t value) {
     ASSERT_TRUE(m.SystemParameters()->Parameter(setAction, value, nullptr, spif::UpdateIniFile));
   }
-  static void PutFile(MemoryMachine& m, const std::string& path, const std::string& bytes);
-  static std::string FileText(MemoryMachine& m, const std::string& path);
 
  private:
   ProgramObjects program_;
@@ -145,26 +165,5 @@ class ItemTest : public ::testing::Test {
   std::unique_ptr<TWriteMemoryConnection> written_;
   std::int32_t consumed_ = 0;
 };
-
-inline void ItemTest::PutFile(MemoryMachine& m, const std::string& path, const std::string& bytes) {
-  FileHandle h = 0;
-  ASSERT_EQ(m.Files().Open(path, FileAccess::Write, Disposition::CreateAlways, 0, h), err::Success)
-      << path;
-  std::uint32_t done = 0;
-  m.Files().Write(h, bytes.data(), static_cast<std::uint32_t>(bytes.size()), done);
-  m.Files().Close(h);
-}
-
-inline std::string ItemTest::FileText(MemoryMachine& m, const std::string& path) {
-  FileHandle h = 0;
-  if (m.Files().Open(path, FileAccess::Read, Disposition::OpenExisting, 0, h) != err::Success)
-    return "<missing>";
-  std::string out;
-  char buf[4096];
-  std::uint32_t done = 0;
-  while (m.Files().Read(h, buf, sizeof buf, done) == err::Success && done) out.append(buf, done);
-  m.Files().Close(h);
-  return out;
-}
 
 }  // namespace qv::test

@@ -1,0 +1,137 @@
+// The desktop and identity items saved on each kind of Windows and loaded on
+// each kind, through the save and load runs.
+#include "config/cat_config.h"
+#include "engine/run_report.h"
+#include "engine/runs.h"
+#include "support/item_fixture.h"
+
+namespace qv::test {
+namespace {
+
+constexpr const char* kDesktop = "Control Panel\\Desktop";
+constexpr const char* kVnetsup = "System\\CurrentControlSet\\Services\\VxD\\VNETSUP";
+constexpr const char* kBitmap = "C:\\Pictures\\Harbour.bmp";
+
+class ItemKindMatrix : public ::testing::TestWithParam<std::tuple<OSKind, OSKind>> {};
+
+
+// A source with something to say for every item.
+void Prepare(MemoryMachine& m) {
+  MachineScope on(m);
+  m.Files().MakeFolder("C:\\Pictures");
+  PutFile(m, kBitmap, "BM harbour");
+  std::string bitmap = kBitmap;
+  ASSERT_TRUE(m.SystemParameters()->ParameterText(spi::SetDeskWallpaper, 0, &bitmap,
+                                                  spif::UpdateIniFile));
+  UTLSetRegString(hkey::CurrentUser, kDesktop, "WallpaperStyle", "2");
+  std::string pattern = "0 80 114 32 0 5 39 2";
+  ASSERT_TRUE(m.SystemParameters()->ParameterText(spi::SetDeskPattern, 0, &pattern,
+                                                  spif::UpdateIniFile));
+  IProfiles& ini = *m.Profiles();
+  std::string system;
+  m.System().SystemFolder(system);
+  PutFile(m, system + "\\Flying.scr", "MZ");
+  ini.WriteProfileValue("system.ini", "boot", "SCRNSAVE.EXE", system + "\\Flying.scr");
+  ini.WriteProfileValue("control.ini", "Screen Saver.Flying", "Density", "25");
+  m.SystemParameters()->Parameter(spi::SetScreenSaveTimeout, 300, nullptr, spif::UpdateIniFile);
+  const std::uint8_t secret[] = {1, 2, 3, 4, 5};
+  UTLSetRegBinary(hkey::CurrentUser, kDesktop, "ScreenSave_Data", secret, sizeof secret);
+  UTLSetRegDWORD(hkey::CurrentUser, kDesktop, "ScreenSaveUsePassword", 1);
+  UTLSetRegString(hkey::CurrentUser, kDesktop, "ScreenSaverIsSecure", "1");
+  m.SystemParameters()->Parameter(spi::SetLowPowerTimeout, 1500, nullptr, spif::UpdateIniFile);
+  m.SystemParameters()->Parameter(spi::SetLowPowerActive, 1, nullptr, spif::UpdateIniFile);
+  UTLSetRegString(hkey::LocalMachine, kVnetsup, "Comment", "Harbour office");
+  UTLSetRegString(hkey::LocalMachine, kVnetsup, "WorkGroup", "HARBOUR");
+}
+
+TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
+  auto [from, to] = GetParam();
+  const bool to9x = to != okWinNT, from9x = from != okWinNT;
+  MemoryMachine source(from), target(to);
+  Prepare(source);
+  TRecordingStatus status;
+  StatusScope statusScope(status);
+  TWriteMemoryConnection file;
+  file.Initialize();
+  {
+    MachineScope on(source);
+    ProgramObjects program("");
+    CurrentConfig().PersonalityItems.SetAll(false);
+    CurrentConfig().ConnectivityItems.SetAll(false);
+    for (const char* item : {"Wallpaper", "Pattern", "Screen saver", "Power"})
+      CurrentConfig().PersonalityItems.SetSelected(item, true);
+    for (const char* item : {"WorkGroup/Domain", "Computer Description"})
+      CurrentConfig().ConnectivityItems.SetSelected(item, true);
+    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
+  }
+  MachineScope on(target);
+  ProgramObjects program("");
+  std::string targetSystem;
+  target.System().SystemFolder(targetSystem);
+  PutFile(target, targetSystem + "\\Flying.scr", "MZ");
+  auto reader = ReaderOf(file);
+  std::string backup;
+  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
+  std::vector<std::string> report = RunReport().Lines();
+  auto reported = [&](const std::string& line) {
+    return std::find(report.begin(), report.end(), line) != report.end();
+  };
+
+  // Wallpaper and pattern: everywhere.
+  EXPECT_EQ(FileText(target, kBitmap), "BM harbour");
+  EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kDesktop, "Wallpaper", ""), kBitmap);
+  EXPECT_TRUE(reported("The wallpaper is stretched to fit the screen."));
+  EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kDesktop, "Pattern", ""), "0 80 114 32 0 5 39 2");
+
+  // Screen saver: found by its name in the target's system folder, and
+  // set as the source named it.
+  std::string sourceSystem;
+  source.System().SystemFolder(sourceSystem);
+  EXPECT_EQ(target.Profiles()->ReadProfileString("system.ini", "boot", "SCRNSAVE.EXE", "none"),
+            sourceSystem + "\\Flying.scr");
+  EXPECT_TRUE(reported("Screen saver set to " + sourceSystem + "\\Flying.scr"));
+  EXPECT_EQ(target.Profiles()->ReadProfileString("control.ini", "Screen Saver.Flying", "Density", ""),
+            "25");
+  std::int32_t timeOut = 0;
+  target.SystemParameters()->Parameter(spi::GetScreenSaveTimeout, 0, &timeOut, 0);
+  EXPECT_EQ(timeOut, 300);
+  EXPECT_TRUE(reported("Screen saver uses password protection"));
+  std::uint8_t secret[8] = {};
+  const std::uint32_t secretSize =
+      UTLGetRegBinary(hkey::CurrentUser, kDesktop, "ScreenSave_Data", secret, sizeof secret);
+  EXPECT_EQ(secretSize, from9x && from == to ? 5u : 0u);
+  if (to9x)
+    EXPECT_EQ(UTLGetRegDWORD(hkey::CurrentUser, kDesktop, "ScreenSaveUsePassword", 0), 1u);
+  else
+    EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kDesktop, "ScreenSaverIsSecure", ""), "1");
+
+  // Power: Windows 98 alone of these has the phases.
+  std::int32_t lowPower = 0;
+  const bool powerMoves = from == okWin98 && to == okWin98;
+  const bool targetHasPower =
+      target.SystemParameters()->Parameter(spi::GetLowPowerTimeout, 0, &lowPower, 0);
+  EXPECT_EQ(targetHasPower, to == okWin98);
+  if (targetHasPower) EXPECT_EQ(lowPower == 1500, powerMoves);
+  EXPECT_EQ(reported("Low Power Saving is activated after 25 minutes."), powerMoves);
+
+  // Description and Windows 95/98 workgroup.
+  if (to9x) {
+    EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, kVnetsup, "Comment", ""),
+              from9x ? "Harbour office" : "");
+    EXPECT_TRUE(reported("Computer Description : " + std::string(from9x ? "Harbour office" : "")));
+  } else {
+    EXPECT_TRUE(reported("Computer Description is not supported on Windows NT"));
+  }
+  if (to9x && from9x) {
+    EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, kVnetsup, "WorkGroup", ""), "HARBOUR");
+    EXPECT_TRUE(reported("WorkGroup     : HARBOUR"));
+  }
+  EXPECT_TRUE(RestartRequired);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, ItemKindMatrix,
+                         ::testing::Combine(::testing::Values(okWin95, okWin98, okWinNT),
+                                            ::testing::Values(okWin95, okWin98, okWinNT)));
+
+}  // namespace
+}  // namespace qv::test
