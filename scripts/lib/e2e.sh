@@ -16,6 +16,19 @@ check() {  # description, command...
   fi
 }
 
+# A 2x2 24-bit bitmap, so that Windows accepts it as a wallpaper.
+write_bitmap() {  # file
+  printf 'BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0' >"$1"
+  printf '\0\0\0\0\x10\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0' >>"$1"
+  printf '\0\0\xff\0\0\0\xff\0\0\0\0\0\xff\xff\xff\xff\0\0' >>"$1"
+}
+
+# The data of one registry value as `reg query` prints it ("" when missing).
+reg_value() {  # key, name
+  (wine reg query "$1" /v "$2" 2>/dev/null || true) | tr -d '\r' |
+    awk -v n="$2" 'tolower($1) == tolower(n) { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+
 run_e2e() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/source-pc" dst="$root/target-pc"
@@ -29,6 +42,15 @@ run_e2e() {  # qorvel.exe
   printf 'first\r\n' >"$src/drive_c/e2e/Docs/a.txt"
   printf 'second\r\n' >"$src/drive_c/e2e/Docs/Sub/b.txt"
   printf 'Files\r\n"C:\\e2e\\Docs"\r\nEndFiles\r\n' >"$src/drive_c/e2e/files.cfg"
+  # The source's desktop: a tiled wallpaper, a pattern, a 7-minute screen
+  # saver time-out and the low-power phase switched on.
+  mkdir -p "$src/drive_c/e2e/Pictures"
+  write_bitmap "$src/drive_c/e2e/Pictures/sea.bmp"
+  local desk='HKCU\Control Panel\Desktop' v
+  for v in 'Wallpaper|C:\e2e\Pictures\sea.bmp' 'TileWallpaper|1' \
+           'Pattern|170 85 170 85 170 85 170 85' 'ScreenSaveTimeOut|420' 'LowPowerActive|1'; do
+    on_pc "$src" wine reg add "$desk" /v "${v%%|*}" /t REG_SZ /d "${v#*|}" /f
+  done >/dev/null 2>&1
 
   rc=0
   on_pc "$src" wine "$exe" -s 'C:\e2e\pc1' -c 'C:\e2e\files' -r 'C:\e2e\save' -q || rc=$?
@@ -50,6 +72,23 @@ run_e2e() {  # qorvel.exe
   check "the load report names the copies and the backup" \
     bash -c "grep -q 'Copied file C:.e2e.Docs.a.txt' '$dst/drive_c/e2e/load.txt' &&
              grep -q 'System settings backed up to C:.e2e.before.qrv' '$dst/drive_c/e2e/load.txt'"
+
+  local got=() v
+  for v in Wallpaper TileWallpaper Pattern ScreenSaveTimeOut LowPowerActive; do
+    got+=("$(on_pc "$dst" reg_value "$desk" "$v")")
+  done
+  check "the wallpaper arrives with its bitmap and is tiled" \
+    bash -c "cmp -s '$src/drive_c/e2e/Pictures/sea.bmp' '$dst/drive_c/e2e/Pictures/sea.bmp' &&
+             test '${got[0]}' = 'C:\\e2e\\Pictures\\sea.bmp' && test '${got[1]}' = 1"
+  check "the pattern, screen saver time-out and low-power phase arrive" \
+    test "${got[2]}|${got[3]}|${got[4]}" = "170 85 170 85 170 85 170 85|420|1"
+  local name
+  name=$(on_pc "$src" reg_value 'HKLM\System\CurrentControlSet\Control\ComputerName\ComputerName' ComputerName)
+  check "the reports describe the desktop and the computer's name" \
+    bash -c "grep -q 'The wallpaper is tiled.' '$dst/drive_c/e2e/load.txt' &&
+             grep -q 'idle for 7 minutes.' '$dst/drive_c/e2e/load.txt' &&
+             grep -q 'The Low-Power phase of screen saving is active.' '$dst/drive_c/e2e/load.txt' &&
+             test -n '$name' && grep -q 'Computer name : $name' '$src/drive_c/e2e/save.txt'"
 
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
