@@ -10,7 +10,8 @@
 //
 // Strings are ANSI; the adapter converts to and from the wide strings of
 // the Lsa* and Net* functions with the ANSI code page. A server name may be
-// empty (the local computer) or carry leading backslashes. SIDs travel as
+// empty (the local computer) or carry leading backslashes; Windows answers
+// err::BadNetPath for a server it cannot reach. SIDs travel as
 // their binary form (revision, sub-authority count, authority, sub-
 // authorities); an empty vector stands for no SID.
 #pragma once
@@ -26,8 +27,11 @@ namespace qv {
 
 // Network error codes (the values of winerror.h and lmerr.h).
 namespace err {
-inline constexpr WinError BadNetName = 67;
+inline constexpr WinError GenFailure = 31;   // ERROR_GEN_FAILURE
+inline constexpr WinError BadNetPath = 53;   // ERROR_BAD_NETPATH: no such server
+inline constexpr WinError BadNetName = 67;   // ERROR_BAD_NET_NAME: no such share
 inline constexpr WinError AlreadyAssigned = 85;
+inline constexpr WinError MrMidNotFound = 317;  // ERROR_MR_MID_NOT_FOUND
 inline constexpr WinError BadDevice = 1200;
 inline constexpr WinError ConnectionUnavailable = 1201;
 inline constexpr WinError DeviceAlreadyRemembered = 1202;
@@ -37,6 +41,7 @@ inline constexpr WinError InvalidComputerName = 1210;
 inline constexpr WinError NoNetwork = 1222;
 inline constexpr WinError InvalidSid = 1337;
 inline constexpr WinError NoSuchDomain = 1355;
+inline constexpr WinError RpcServerUnavailable = 1722;
 inline constexpr WinError UserNotFound = 2221;  // NERR_UserNotFound
 inline constexpr WinError NotConnected = 2250;
 inline constexpr WinError DcNotFound = 2453;    // NERR_DCNotFound
@@ -47,9 +52,14 @@ using NtStatus = std::uint32_t;
 
 namespace ntstatus {
 inline constexpr NtStatus Success = 0;
+inline constexpr NtStatus Unsuccessful = 0xC0000001u;
+inline constexpr NtStatus InvalidHandle = 0xC0000008u;
 inline constexpr NtStatus AccessDenied = 0xC0000022u;
 inline constexpr NtStatus ObjectNameCollision = 0xC0000035u;
+inline constexpr NtStatus InvalidSid = 0xC0000078u;
 inline constexpr NtStatus ProcedureNotFound = 0xC000007Au;
+inline constexpr NtStatus NoSuchDomain = 0xC00000DFu;
+inline constexpr NtStatus RpcServerUnavailable = 0xC0020017u;  // RPC_NT_SERVER_UNAVAILABLE
 inline constexpr bool IsSuccess(NtStatus s) { return (s & 0x80000000u) == 0; }
 }  // namespace ntstatus
 
@@ -66,13 +76,20 @@ inline constexpr std::uint32_t CreateSecret = 0x20;
 
 // Server type bits of NetServerGetInfo level 101 (SV_TYPE_*).
 namespace svtype {
+inline constexpr std::uint32_t Workstation = 0x01;
+inline constexpr std::uint32_t Server = 0x02;
 inline constexpr std::uint32_t DomainCtrl = 0x08;
 inline constexpr std::uint32_t DomainBakCtrl = 0x10;
+inline constexpr std::uint32_t Nt = 0x1000;
 }  // namespace svtype
 
 // User account flags of NetUserGetInfo level 1 (UF_*).
 namespace uf {
+inline constexpr std::uint32_t Script = 0x0001;
+inline constexpr std::uint32_t AccountDisable = 0x0002;
+inline constexpr std::uint32_t NormalAccount = 0x0200;
 inline constexpr std::uint32_t WorkstationTrustAccount = 0x1000;
+inline constexpr std::uint32_t DontExpirePassword = 0x10000;
 }  // namespace uf
 
 // NetUseAdd assignment types (USE_*) and NetUseDel force levels.
@@ -116,6 +133,18 @@ enum class NetFunction {
 // holds it.
 const char* NetFunctionName(NetFunction function);
 NetLibrary LibraryOf(NetFunction function);
+// "ADVAPI32.DLL" or "NETAPI32.DLL".
+const char* NetLibraryName(NetLibrary library);
+// Every function, in declaration order.
+const std::vector<NetFunction>& AllNetFunctions();
+
+// SIDs in their binary form: whether one is well formed (revision 1, at
+// most 15 sub-authorities, the length they need), and its text form
+// ("S-1-5-21-1-2-3"; "" for an empty or malformed SID) and back (empty when
+// the text is no SID).
+bool IsWellFormedSid(const std::vector<std::uint8_t>& sid);
+std::string SidToText(const std::vector<std::uint8_t>& sid);
+std::vector<std::uint8_t> SidFromText(std::string_view text);
 
 // NetWkstaGetInfo level 100.
 struct WorkstationInfo {
@@ -133,17 +162,22 @@ class INetwork {
  public:
   virtual ~INetwork() = default;
 
-  // SetComputerName: the new name takes effect at the next start.
+  // SetComputerName: the new name takes effect at the next start. Windows
+  // refuses a name that is empty, longer than 15 characters or holds
+  // characters a computer name may not (blanks, \ / * ? " < > | : ; , = +
+  // [ ]) with err::InvalidParameter.
   virtual WinError ChangeComputerName(std::string_view name) = 0;
 
   // WNetGetConnection("E:"): the remote name of a drive letter;
-  // err::NotConnected for a letter that is no network drive.
+  // err::NotConnected for a letter that is no network drive, err::BadDevice
+  // for a name that is no drive letter.
   virtual WinError DriveConnection(std::string_view localName, std::string& remoteName) = 0;
   // WNetAddConnection3(owner, {RESOURCE_GLOBALNET, RESOURCETYPE_DISK,
   // RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE, local, remote},
   // no password, user, flags). An empty user name means the logged-on
   // user's defaults. The owner is the program's main window when it has
-  // one. A letter in use gives err::AlreadyAssigned.
+  // one. A letter in use gives err::AlreadyAssigned, an unknown server
+  // err::BadNetPath, an unknown share err::BadNetName.
   virtual WinError AddDriveConnection(std::string_view localName, std::string_view remoteName,
                                       std::string_view userName, std::uint32_t flags) = 0;
   // WNetCancelConnection2(name, flags, force). No item removes connections;

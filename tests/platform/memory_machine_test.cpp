@@ -107,6 +107,10 @@ TEST(MemoryMachine, ACopyIsIndependentAndDifferencesAreReadable) {
   auto diff = MemoryMachine::Differences(original, copy);
   const std::vector<std::string> expected = {
       "system computer name \"QORVELPC\" -> \"OTHER\"",
+      "registry HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ComputerName\\"
+      "ComputerName: value \"ComputerName\" REG_SZ \"QORVELPC\" -> REG_SZ \"OTHER\"",
+      "registry HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\VNETSUP: "
+      "value \"ComputerName\" REG_SZ \"QORVELPC\" -> REG_SZ \"OTHER\"",
       "registry HKEY_CURRENT_USER\\Control Panel\\Desktop: value \"Wallpaper\" REG_SZ \"(None)\" "
       "-> REG_SZ \"C:\\WINDOWS\\Clouds.bmp\"",
       "registry HKEY_CURRENT_USER\\Software\\New: key only in second",

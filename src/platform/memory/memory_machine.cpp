@@ -12,13 +12,14 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder) {}
+        profiles(files, s.windowsFolder), network(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
   MemoryPrompts prompts;
   MemorySystemParameters parameters;
   MemoryProfiles profiles;
+  MemoryNetwork network;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -36,7 +37,8 @@ MemoryMachine::State::State(const State& other)
       version(other.version),
       metrics(other.metrics),
       deviceCaps(other.deviceCaps),
-      parameters(other.parameters) {}
+      parameters(other.parameters),
+      network(other.network) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -50,6 +52,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   state_->setup = setup;
   InitializeState(*state_);
   InitializeParameters(*state_);
+  InitializeNetwork(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -67,6 +70,7 @@ ISystemInfo& MemoryMachine::System() { return ports_->system; }
 IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
+INetwork* MemoryMachine::Network() { return &ports_->network; }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -137,6 +141,11 @@ void MemoryMachine::SetUserName(const std::string& name) {
 void MemoryMachine::SetComputerName(const std::string& name) {
   std::lock_guard g(state_->lock);
   state_->computerName = name;
+  StorePendingComputerName(*state_, name);
+  if (state_->setup.kind == okWinNT)
+    PutString(MakeKey(*state_, hkey::LocalMachine,
+                      "System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName"),
+              "ComputerName", name);
 }
 
 void MemoryMachine::SetDriveCapacity(char drive, std::uint64_t bytes) {
@@ -154,6 +163,98 @@ void MemoryMachine::AddDrive(char drive, std::uint64_t capacity) {
   d.root.id = state_->NewId();
   d.root.attributes = fattr::Directory;
   state_->drives.emplace(drive, std::move(d));
+}
+
+void MemoryMachine::Restart() {
+  std::lock_guard g(state_->lock);
+  RestartNetwork(*state_);
+}
+
+void MemoryMachine::SetDomainRole(DomainRole role) {
+  std::lock_guard g(state_->lock);
+  state_->network.role = role;
+}
+
+namespace {
+
+NetServer& ServerNamed(MemoryMachine::State& s, const std::string& name) {
+  NetServer& server = s.network.servers[FoldCase(name)];
+  if (server.name.empty()) server.name = name;
+  return server;
+}
+
+}  // namespace
+
+void MemoryMachine::AddDomain(const std::string& name, const std::string& controller,
+                              const std::vector<std::uint8_t>& sid) {
+  std::lock_guard g(state_->lock);
+  NetDomain& domain = state_->network.domains[FoldCase(name)];
+  domain.name = name;
+  domain.controller = controller;
+  domain.sid = sid;
+  ServerNamed(*state_, controller);
+}
+
+void MemoryMachine::AddDomainAccount(const std::string& domain, const std::string& account,
+                                     std::uint32_t flags) {
+  std::lock_guard g(state_->lock);
+  auto it = state_->network.domains.find(FoldCase(domain));
+  if (it == state_->network.domains.end()) return;
+  it->second.accounts[FoldCase(account)] = NetAccount{account, flags};
+}
+
+void MemoryMachine::AddShare(const std::string& remoteName) {
+  std::lock_guard g(state_->lock);
+  std::string_view rest(remoteName);
+  while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
+  const std::size_t slash = rest.find('\\');
+  if (slash == 0 || slash == std::string_view::npos || slash + 1 == rest.size()) return;
+  const std::string share(rest.substr(slash + 1));
+  ServerNamed(*state_, std::string(rest.substr(0, slash))).shares[FoldCase(share)] = share;
+}
+
+void MemoryMachine::SetMembership(const std::string& name, const std::vector<std::uint8_t>& sid) {
+  std::lock_guard g(state_->lock);
+  state_->network.primary = PrimaryDomainInfo{name, sid};
+  state_->network.workstationDomain = name;
+}
+
+void MemoryMachine::AddTrustedDomain(const std::string& name,
+                                     const std::vector<std::uint8_t>& sid) {
+  std::lock_guard g(state_->lock);
+  state_->network.trusts[FoldCase(name)] = TrustedDomain{name, sid};
+}
+
+void MemoryMachine::RemoveNetLibrary(NetLibrary library) {
+  std::lock_guard g(state_->lock);
+  state_->network.libraries.erase(library);
+}
+
+void MemoryMachine::RemoveNetFunction(NetFunction function) {
+  std::lock_guard g(state_->lock);
+  state_->network.exports.erase(function);
+}
+
+PrimaryDomainInfo MemoryMachine::PrimaryDomain() const {
+  std::lock_guard g(state_->lock);
+  return state_->network.primary;
+}
+
+std::vector<TrustedDomain> MemoryMachine::TrustedDomains() const {
+  std::lock_guard g(state_->lock);
+  std::vector<TrustedDomain> out;
+  for (const auto& [key, trust] : state_->network.trusts) out.push_back(trust);
+  return out;
+}
+
+std::vector<NetConnection> MemoryMachine::Connections() const {
+  std::lock_guard g(state_->lock);
+  return state_->network.connections;
+}
+
+int MemoryMachine::OpenPolicyCount() const {
+  std::lock_guard g(state_->lock);
+  return static_cast<int>(state_->policies.size());
 }
 
 // ---------------------------------------------------------------------------
@@ -330,6 +431,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareTable("metric", a.metrics, b.metrics, out);
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
   CompareParameters(a, b, out);
+  CompareNetwork(a, b, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

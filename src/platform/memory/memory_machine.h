@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "platform/network.h"
 
 namespace qv {
 
@@ -39,6 +40,22 @@ struct ShownPrompt {
   int answer = 0;
 };
 
+// The part a Windows NT machine plays in its domain.
+enum class DomainRole { Workstation, PrimaryController, BackupController };
+
+// A trust recorded in the machine's security policy.
+struct TrustedDomain {
+  std::string name;
+  std::vector<std::uint8_t> sid;
+};
+
+// A network connection: a drive letter ("E:"), or "" for a connection
+// without a device, and the remote name ("\\SERVER\SHARE").
+struct NetConnection {
+  std::string localName;
+  std::string remoteName;
+};
+
 // Which differences Differences() reports.
 struct CompareOptions {
   bool fileTimes = true;  // creation and last-write times of files
@@ -58,6 +75,7 @@ class MemoryMachine : public Machine {
   IPrompts* Prompts() override;
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
+  INetwork* Network() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -72,10 +90,55 @@ class MemoryMachine : public Machine {
   void SetAdministrator(bool administrator);
   // An empty name means nobody is logged on: UserName then fails.
   void SetUserName(const std::string& name);
+  // The machine as if it had started with this computer name: the name in
+  // use and the names in the registry change at once.
   void SetComputerName(const std::string& name);
   void SetDriveCapacity(char drive, std::uint64_t bytes);
   // Adds a drive with an empty root folder (no effect if it exists).
   void AddDrive(char drive, std::uint64_t capacity);
+
+  // Starts the machine again: the computer name stored by the network port's
+  // ChangeComputerName (SetComputerName) becomes the name in use, the
+  // workstation names the workgroup or domain its policy holds, open policy
+  // handles are gone, and of the network connections only the remembered
+  // ones come back, when their share is still there. Open registry keys and
+  // files are left alone.
+  void Restart();
+
+  // The network around the machine and its Windows NT security policy. A
+  // fresh Windows NT machine is a workstation in the workgroup "WORKGROUP"
+  // with every export of ADVAPI32.DLL and NETAPI32.DLL; a Windows 95/98
+  // machine has both libraries but none of the Lsa* and Net* exports. The
+  // machine knows no domains and no other servers until they are added.
+  void SetDomainRole(DomainRole role);
+  // A domain reachable from the machine: its primary domain controller's
+  // computer name and its SID, taken as given (a test may give a malformed
+  // one). The controller becomes a server of the network.
+  void AddDomain(const std::string& name, const std::string& controller,
+                 const std::vector<std::uint8_t>& sid);
+  // An account in a known domain's account database, with its flags (uf::*);
+  // computer accounts are named after the computer followed by "$".
+  void AddDomainAccount(const std::string& domain, const std::string& account,
+                        std::uint32_t flags);
+  // A share on a server of the network ("\\SERVER\SHARE"); the server
+  // becomes reachable if it was not.
+  void AddShare(const std::string& remoteName);
+  // Membership as if the machine had been joined and started again: a
+  // domain with its SID, or a workgroup with none.
+  void SetMembership(const std::string& name, const std::vector<std::uint8_t>& sid);
+  // A trust already recorded in the policy.
+  void AddTrustedDomain(const std::string& name, const std::vector<std::uint8_t>& sid);
+  // Takes away a library (with all its exports) or one export: calls to it
+  // then fail as on a system that lacks it.
+  void RemoveNetLibrary(NetLibrary library);
+  void RemoveNetFunction(NetFunction function);
+
+  // The policy's primary domain, its trusts, the network connections in the
+  // order they were made, and how many policy handles are open.
+  PrimaryDomainInfo PrimaryDomain() const;
+  std::vector<TrustedDomain> TrustedDomains() const;
+  std::vector<NetConnection> Connections() const;
+  int OpenPolicyCount() const;
 
   // The person at the machine: message boxes take the queued answers in
   // order; with none queued a box is closed with its first button (OK or

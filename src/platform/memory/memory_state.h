@@ -11,6 +11,7 @@
 
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/paths.h"
+#include "platform/network.h"
 #include "platform/prompts.h"
 #include "platform/system_parameters.h"
 
@@ -89,6 +90,43 @@ struct ParameterState {
   Point cursor;
 };
 
+// A server of the network: its shares (every server also has "IPC$").
+struct NetServer {
+  std::string name;                           // spelling as added
+  std::map<std::string, std::string> shares;  // folded name -> spelling
+};
+
+struct NetAccount {
+  std::string name;
+  std::uint32_t flags = 0;  // uf::*
+};
+
+// A domain reachable from the machine.
+struct NetDomain {
+  std::string name;
+  std::string controller;  // computer name of the primary domain controller
+  std::vector<std::uint8_t> sid;
+  std::map<std::string, NetAccount> accounts;  // by folded name
+};
+
+// The machine's network and its Windows NT security policy.
+struct NetworkState {
+  std::set<NetLibrary> libraries;   // the libraries that load
+  std::set<NetFunction> exports;    // the exports found in them
+  DomainRole role = DomainRole::Workstation;
+  std::vector<std::uint8_t> machineSid;
+  PrimaryDomainInfo primary;        // what the policy holds
+  std::string workstationDomain;    // what the workstation started with
+  std::map<std::string, TrustedDomain> trusts;  // by folded name
+  std::map<std::string, NetDomain> domains;     // by folded name
+  std::map<std::string, NetServer> servers;     // by folded name
+  std::vector<NetConnection> connections;       // in the order made
+};
+
+struct PolicyRecord {
+  std::uint32_t access = 0;  // policyaccess::*
+};
+
 }  // namespace mem
 
 struct MemoryMachine::State {
@@ -111,6 +149,7 @@ struct MemoryMachine::State {
   std::map<int, int> metrics;
   std::map<int, int> deviceCaps;
   mem::ParameterState parameters;
+  mem::NetworkState network;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
@@ -125,6 +164,7 @@ struct MemoryMachine::State {
   std::map<std::uint32_t, mem::OpenKeyRecord> keys;
   std::map<std::uint32_t, mem::OpenFileRecord> files;
   std::map<std::uint32_t, mem::FindRecord> finds;
+  std::map<std::uint32_t, mem::PolicyRecord> policies;
   std::uint32_t nextHandle = 1;
 
   std::recursive_mutex lock;
@@ -165,6 +205,17 @@ void InitializeParameters(MemoryMachine::State& state);
 // Readable lines for the parameter differences between two states.
 void CompareParameters(const MemoryMachine::State& a, const MemoryMachine::State& b,
                        std::vector<std::string>& out);
+// The network, security policy and exports of a fresh machine of the
+// setup's kind.
+void InitializeNetwork(MemoryMachine::State& state);
+// Readable lines for the network differences between two states.
+void CompareNetwork(const MemoryMachine::State& a, const MemoryMachine::State& b,
+                    std::vector<std::string>& out);
+// What a restart does to the computer name, the network and the policy.
+void RestartNetwork(MemoryMachine::State& state);
+// Stores the computer name where the system keeps it, without checks: the
+// name the machine starts with next time.
+void StorePendingComputerName(MemoryMachine::State& state, std::string_view name);
 
 class MemoryRegistry : public IRegistry {
  public:
@@ -323,8 +374,64 @@ class MemoryPrompts : public IPrompts {
   MemoryMachine::State& s_;
 };
 
+// The network port on the machine's state. Drive connections are
+// remembered under HKEY_CURRENT_USER\Network\<letter> on Windows NT and
+// HKEY_CURRENT_USER\Network\Persistent\<letter> on Windows 95/98. A
+// server name given to the Net* calls may be empty or the machine's own
+// name (the local computer), a server of the network, or unknown
+// (err::BadNetPath). Only the machine's own policy can be opened.
+class MemoryNetwork : public INetwork {
+ public:
+  explicit MemoryNetwork(MemoryMachine::State& s) : s_(s) {}
+  WinError ChangeComputerName(std::string_view name) override;
+  WinError DriveConnection(std::string_view localName, std::string& remoteName) override;
+  WinError AddDriveConnection(std::string_view localName, std::string_view remoteName,
+                              std::string_view userName, std::uint32_t flags) override;
+  WinError CancelDriveConnection(std::string_view localName, std::uint32_t flags,
+                                 bool force) override;
+  std::string NetErrorMessage(WinError code) override;
+  bool HasLibrary(NetLibrary library) override;
+  bool Has(NetFunction function) override;
+  WinError LsaStatusToWinError(NtStatus status) override;
+  NtStatus OpenPolicy(std::string_view systemName, std::uint32_t access,
+                      LsaPolicy& handle) override;
+  NtStatus ClosePolicy(LsaPolicy policy) override;
+  NtStatus QueryPrimaryDomain(LsaPolicy policy, PrimaryDomainInfo& info) override;
+  NtStatus SetPrimaryDomain(LsaPolicy policy, const PrimaryDomainInfo& info) override;
+  NtStatus SetTrustedDomainName(LsaPolicy policy, const std::vector<std::uint8_t>& domainSid,
+                                std::string_view name) override;
+  WinError WorkstationInfo100(WorkstationInfo& info) override;
+  WinError ServerType(std::string_view server, std::uint32_t& type) override;
+  WinError AccountDomain(std::string_view server, std::string& name,
+                         std::vector<std::uint8_t>& sid) override;
+  WinError DomainControllerName(std::string_view server, std::string_view domain,
+                                std::string& controller) override;
+  WinError AddUse(std::string_view localName, std::string_view remoteName,
+                  std::uint32_t type) override;
+  WinError DeleteUse(std::string_view name, std::uint32_t force) override;
+  WinError UserFlags(std::string_view server, std::string_view userName,
+                     std::uint32_t& flags) override;
+
+ private:
+  enum class Where { Local, Remote, Unknown };
+  // Where a server name points; `folded` is the remote server's key.
+  Where Locate(std::string_view server, std::string& folded) const;
+  // A policy handle with the access it needs: ntstatus::InvalidHandle or
+  // ntstatus::AccessDenied otherwise.
+  NtStatus CheckPolicy(LsaPolicy policy, std::uint32_t access) const;
+  // Checks that a remote name is a share of a known server.
+  WinError CheckShare(std::string_view remoteName) const;
+  // Checks that a local name is a drive letter not in use.
+  WinError CheckFreeLetter(std::string_view localName) const;
+  std::vector<NetConnection>::iterator FindConnection(std::string_view name);
+
+  MemoryMachine::State& s_;
+};
+
 // The Windows (US English) message text for an error code, "" if unknown.
 std::string SystemMessageText(WinError code);
+// The same for the network error codes (2100 to 2999) of "netmsg.dll".
+std::string NetworkMessageText(WinError code);
 
 }  // namespace mem
 }  // namespace qv

@@ -137,9 +137,13 @@ std::string SystemMessageText(WinError code) {
     case 32:
       text = "The process cannot access the file because it is being used by another process.";
       break;
+    case 31: text = "A device attached to the system is not functioning."; break;
     case 38: text = "Reached the end of the file."; break;
     case 50: text = "The request is not supported."; break;
+    case 53: text = "The network path was not found."; break;
+    case 67: text = "The network name cannot be found."; break;
     case 80: text = "The file exists."; break;
+    case 85: text = "The local device name is already in use."; break;
     case 87: text = "The parameter is incorrect."; break;
     case 112: text = "There is not enough space on the disk."; break;
     case 122: text = "The data area passed to a system call is too small."; break;
@@ -154,8 +158,27 @@ std::string SystemMessageText(WinError code) {
     case 234: text = "More data is available."; break;
     case 259: text = "No more data is available."; break;
     case 267: text = "The directory name is invalid."; break;
+    case 317:
+      text = "The system cannot find message text for message number 0x%1 in the message file "
+             "for %2.";
+      break;
     case 1010: text = "The configuration registry key is invalid."; break;
+    case 1200: text = "The specified device name is invalid."; break;
+    case 1202:
+      text = "The local device name has a remembered connection to another network resource.";
+      break;
+    case 1203:
+      text = "The network path was either typed incorrectly, does not exist, or the network "
+             "provider is not currently available. Please try retyping the path or contact your "
+             "network administrator.";
+      break;
+    case 1208: text = "An extended error has occurred."; break;
+    case 1210: text = "The format of the specified computer name is invalid."; break;
+    case 1222: text = "The network is not present or not started."; break;
+    case 1337: text = "The security ID structure is invalid."; break;
+    case 1355: text = "The specified domain either does not exist or could not be contacted."; break;
     case 1439: text = "Invalid system-wide (SPI_*) parameter."; break;
+    case 1722: text = "The RPC server is unavailable."; break;
     case 1245: text = "The operation being requested was not performed because the user has not been authenticated."; break;
     case 1018:
       text = "Illegal operation attempted on a registry key that has been marked for deletion.";

@@ -14,6 +14,10 @@ ISystemParameters* Win32Machine::SystemParameters() { return &parameters_; }
 
 IProfiles* Win32Machine::Profiles() { return &profiles_; }
 
+INetwork* Win32Machine::Network() { return &network_; }
+
+void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }
+
 int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,
                               std::uint32_t style) {
   const std::string t(text), c(caption);

@@ -10,6 +10,7 @@
 
 #include "platform/machine.h"
 #include "platform/prompts.h"
+#include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
 #include "platform/system_parameters.h"
 
@@ -171,6 +172,11 @@ class Win32Machine : public Machine {
   IPrompts* Prompts() override;
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
+  INetwork* Network() override;
+
+  // The program's main window, which owns what the system shows for the
+  // machine's ports; null when there is none.
+  void SetMainWindow(HWND window);
 
  private:
   Win32Registry registry_;
@@ -179,6 +185,7 @@ class Win32Machine : public Machine {
   Win32Prompts prompts_;
   Win32SystemParameters parameters_;
   Win32Profiles profiles_;
+  Win32Network network_;
 };
 
 }  // namespace qv
