@@ -42,6 +42,8 @@ void Prepare(MemoryMachine& m) {
   m.SystemParameters()->Parameter(spi::SetLowPowerActive, 1, nullptr, spif::UpdateIniFile);
   UTLSetRegString(hkey::LocalMachine, kVnetsup, "Comment", "Harbour office");
   UTLSetRegString(hkey::LocalMachine, kVnetsup, "WorkGroup", "HARBOUR");
+  m.SetMembership("HARBOUR", {});
+  m.SetComputerName("HARBOURPC");
 }
 
 TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
@@ -60,7 +62,7 @@ TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
     CurrentConfig().ConnectivityItems.SetAll(false);
     for (const char* item : {"Wallpaper", "Pattern", "Screen saver", "Power"})
       CurrentConfig().PersonalityItems.SetSelected(item, true);
-    for (const char* item : {"WorkGroup/Domain", "Computer Description"})
+    for (const char* item : {"Computer Name", "WorkGroup/Domain", "Computer Description"})
       CurrentConfig().ConnectivityItems.SetSelected(item, true);
     ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
   }
@@ -122,10 +124,18 @@ TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
   } else {
     EXPECT_TRUE(reported("Computer Description is not supported on Windows NT"));
   }
-  if (to9x && from9x) {
+  // The workgroup, whichever way each kind keeps it, and the computer name
+  // at the next start.
+  if (to9x)
     EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, kVnetsup, "WorkGroup", ""), "HARBOUR");
-    EXPECT_TRUE(reported("WorkGroup     : HARBOUR"));
-  }
+  else
+    EXPECT_EQ(target.PrimaryDomain().name, "HARBOUR");
+  EXPECT_TRUE(reported("WorkGroup     : HARBOUR"));
+  EXPECT_TRUE(reported("Computer name : HARBOURPC"));
+  target.Restart();
+  std::string name;
+  target.System().ComputerName(name);
+  EXPECT_EQ(name, "HARBOURPC");
   EXPECT_TRUE(RestartRequired);
 }
 

@@ -7,6 +7,7 @@
 // screen saver on, keys a load adds to control.ini stay (undo takes away
 // registry values and files, not INI keys), and a target whose saved
 // wallpaper or screen saver file is missing is captured as having none.
+// Leaving a domain does not take back the trust that joining it recorded.
 #include <random>
 
 #include "config/cat_config.h"
@@ -118,6 +119,10 @@ TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
     MemoryMachine target(kind);
     source.SetComputerName(Pick(rng, {"ALPHA", "BRAVO", "CHARLIE"}));
     target.SetComputerName(Pick(rng, {"DELTA", "ECHO"}));
+    // Windows NT workgroups (a domain join leaves its trust behind: see
+    // the membership tests).
+    source.SetMembership(Pick(rng, {"WORKGROUP", "SALES", "LAB"}), {});
+    target.SetMembership(Pick(rng, {"WORKGROUP", "SALES", "ECHO"}), {});
     TWriteMemoryConnection image;
     image.ConnectionVersion = kConnectionVersion;
     image.Initialize();
