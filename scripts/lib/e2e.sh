@@ -89,6 +89,9 @@ run_e2e() {  # qorvel.exe
              grep -q 'idle for 7 minutes.' '$dst/drive_c/e2e/load.txt' &&
              grep -q 'The Low-Power phase of screen saving is active.' '$dst/drive_c/e2e/load.txt' &&
              test -n '$name' && grep -q 'Computer name : $name' '$src/drive_c/e2e/save.txt'"
+  check "the save report gives the workgroup or domain the system names" \
+    bash -c "grep -Eq '^(WorkGroup     |Domain     ): [^ ]' '$src/drive_c/e2e/save.txt' &&
+             ! grep -q 'An error occured while retrieving' '$src/drive_c/e2e/save.txt'"
 
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
