@@ -346,14 +346,5 @@ TEST_F(ConfigEditorModelTest, DataFilesGoThroughThePicker) {
   EXPECT_EQ(editor.GetFileList().size(), 2u);
 }
 
-TEST(ConfigDialogs, OpenAndSaveDialogsNameConfigurationFiles) {
-  EXPECT_STREQ(kOpenConfigDialog.title, "Select Configuration file");
-  EXPECT_STREQ(kSaveConfigDialog.title, "Save Configuration file as");
-  for (const TFileDialogSpec* d : {&kOpenConfigDialog, &kSaveConfigDialog}) {
-    EXPECT_STREQ(d->defaultExt, "CFG");
-    EXPECT_STREQ(d->filter, "QRV Configuration files (*.cfg)|*.CFG");
-  }
-}
-
 }  // namespace
 }  // namespace qv::test

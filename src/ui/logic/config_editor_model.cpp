@@ -10,11 +10,6 @@
 #include "ui/logic/data_file_model.h"
 #include "ui/logic/dialog_boxes.h"
 
-const TFileDialogSpec kOpenConfigDialog = {"Select Configuration file", "CFG",
-                                           "QRV Configuration files (*.cfg)|*.CFG"};
-const TFileDialogSpec kSaveConfigDialog = {"Save Configuration file as", "CFG",
-                                           "QRV Configuration files (*.cfg)|*.CFG"};
-
 namespace {
 
 std::string Upper(std::string text) {

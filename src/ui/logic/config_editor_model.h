@@ -14,6 +14,7 @@
 
 #include "config/cat_config.h"
 #include "config/mru_list.h"
+#include "ui/logic/file_dialogs.h"
 
 class TDataFileModel;
 
@@ -24,19 +25,6 @@ struct TCheckLine {
   std::string name;
   bool checked = false;
 };
-
-// What a common file dialog is opened with.
-struct TFileDialogSpec {
-  const char* title;
-  const char* defaultExt;
-  const char* filter;  // "description|pattern" pairs
-};
-
-// "Select Configuration file" (open: file must exist) and "Save
-// Configuration file as" (save: overwrite prompt), both for *.CFG, read-only
-// box hidden, the current folder left as it is.
-extern const TFileDialogSpec kOpenConfigDialog;
-extern const TFileDialogSpec kSaveConfigDialog;
 
 // Where the editor's recent configuration files live under HKEY_CURRENT_USER.
 inline constexpr const char* kConfigListKey = "\\Software\\ZTR\\Qorvel\\CFGList";
