@@ -86,6 +86,16 @@ TEST(ConfigFileNames, TheFirstQrvGivesWayToCfg) {
   EXPECT_EQ(ConfigFileForSettingsFile("C:\\a.qrv\\b.qrv"), "C:\\a\\b.qrv.cfg");
 }
 
+TEST(MainWindowHints, TwoPartHintsSplitAtTheBar) {
+  const std::string hint = "Load|Loads an existing settings file and applys the changes to this computer";
+  EXPECT_EQ(TooltipHint(hint), "Load");
+  EXPECT_EQ(StatusHint(hint), "Loads an existing settings file and applys the changes to this computer");
+  EXPECT_EQ(TooltipHint("Exit QRV"), "Exit QRV");
+  EXPECT_EQ(StatusHint("Exit QRV"), "Exit QRV");
+  EXPECT_EQ(StatusHint("a|b|c"), "b|c");
+  EXPECT_EQ(StatusHint(""), "");
+}
+
 // ---- Save ----
 
 TEST_F(MainModelTest, SaveTakesTheEditorsChoiceAndWritesFileAndConfiguration) {

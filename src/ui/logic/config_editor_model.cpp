@@ -53,8 +53,6 @@ TConfigEditorModel::TConfigEditorModel() {
   recent_.LoadFromRegistry();
   if (qv::CurrentMachine().Files().CurrentFolder(currentFolder_) != qv::err::Success)
     currentFolder_.clear();
-  personality_.Clear();
-  connectivity_.Clear();
 }
 
 TConfigEditorModel::~TConfigEditorModel() = default;  // the recent list stores itself

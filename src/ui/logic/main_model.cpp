@@ -75,6 +75,13 @@ void RegisterFileAssociation(const std::string& programPath) {
                   "\"" + programPath + "\" \"%1\"");
 }
 
+std::string TooltipHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
+
+std::string StatusHint(const std::string& hint) {
+  std::size_t bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
 TMainModel::TMainModel(IMRUMenu* fileMenu, TMainWindowHooks hooks) : hooks_(std::move(hooks)) {
   recent_.SetAutoSave(true);
   recent_.SetMaximum(kRecentFilesMaximum);
@@ -91,10 +98,7 @@ TMainModel::TMainModel(IMRUMenu* fileMenu, TMainWindowHooks hooks) : hooks_(std:
   if (!configFile.empty()) CurrentConfig().Load(configFile);
 }
 
-TMainModel::~TMainModel() {
-  recent_.SetOnClick(nullptr);
-  recent_.SetFileMenu(nullptr);  // the menu may go before the list stores itself
-}
+TMainModel::~TMainModel() = default;  // the recent files store themselves
 
 void TMainModel::NoteReport() { reportEnabled_ = RunReport().HasLines(); }
 

@@ -40,6 +40,11 @@ std::string ConfigFileForSettingsFile(const std::string& settingsFile);
 // with the file as its only parameter. Errors are ignored.
 void RegisterFileAssociation(const std::string& programPath);
 
+// A control's hint: "short|long" gives the tooltip the short part and the
+// status panel `pnlStatus` the long part; a hint without "|" serves both.
+std::string TooltipHint(const std::string& hint);
+std::string StatusHint(const std::string& hint);
+
 class TMainModel {
  public:
   // FormCreate's logic: the recent files attached to `fileMenu` (entries
