@@ -85,6 +85,10 @@ class ISystemInfo {
   // format, separated by one space (GetDateFormat with DATE_SHORTDATE and
   // GetTimeFormat for the user's locale), such as "1/1/01 12:00:00 AM".
   virtual std::string DateTimeText() = 0;
+  // A file time (UTC) as local date and time in the same format as
+  // DateTimeText (FileTimeToLocalFileTime, then GetDateFormat and
+  // GetTimeFormat); "" when the time cannot be converted.
+  virtual std::string FileTimeText(FileTime time) = 0;
 };
 
 // The kind of the running machine's Windows (okUnknown when the version

@@ -316,6 +316,7 @@ class MemorySystem : public ISystemInfo {
   void SetLastError(WinError code) override;
   std::string ErrorMessage(WinError code) override;
   std::string DateTimeText() override;
+  std::string FileTimeText(FileTime time) override;
 
  private:
   MemoryMachine::State& s_;

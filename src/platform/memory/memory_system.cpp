@@ -65,15 +65,13 @@ void MemorySystem::SetLastError(WinError code) { SetThreadLastError(code); }
 
 std::string MemorySystem::ErrorMessage(WinError code) { return SystemMessageText(code); }
 
-std::string MemorySystem::DateTimeText() {
-  FileTime now;
-  {
-    std::lock_guard g(s_.lock);
-    now = s_.clock;
-  }
-  // The clock keeps local time. US English Windows writes the short date as
-  // "M/d/yy" and the long time as "h:mm:ss tt".
-  const std::int64_t seconds = static_cast<std::int64_t>(now / 10'000'000);
+namespace {
+
+// The machine keeps local time in its clock and its file times alike. US
+// English Windows writes the short date as "M/d/yy" and the long time as
+// "h:mm:ss tt".
+std::string LocalTimeText(FileTime time) {
+  const std::int64_t seconds = static_cast<std::int64_t>(time / 10'000'000);
   std::int64_t days = seconds / 86400;
   const std::int64_t rest = seconds % 86400;
   // Days since 1601-01-01 to a civil date (proleptic Gregorian calendar).
@@ -95,6 +93,23 @@ std::string MemorySystem::DateTimeText() {
                 static_cast<int>(day), static_cast<int>(year % 100),
                 hour % 12 == 0 ? 12 : hour % 12, minute, second, hour < 12 ? "AM" : "PM");
   return buf;
+}
+
+}  // namespace
+
+std::string MemorySystem::DateTimeText() {
+  FileTime now;
+  {
+    std::lock_guard g(s_.lock);
+    now = s_.clock;
+  }
+  return LocalTimeText(now);
+}
+
+std::string MemorySystem::FileTimeText(FileTime time) {
+  // FileTimeToSystemTime refuses times with the top bit set.
+  if (time >= 0x8000000000000000ull) return "";
+  return LocalTimeText(time);
 }
 
 int MemoryPrompts::ShowMessage(std::string_view text, std::string_view caption,

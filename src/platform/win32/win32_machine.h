@@ -128,6 +128,7 @@ class Win32System : public ISystemInfo {
   void SetLastError(WinError code) override;
   std::string ErrorMessage(WinError code) override;
   std::string DateTimeText() override;
+  std::string FileTimeText(FileTime time) override;
 };
 
 // SystemParametersInfoA and its neighbours. Structures travel as their

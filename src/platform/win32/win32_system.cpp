@@ -111,4 +111,19 @@ std::string Win32System::DateTimeText() {
   return std::string(date) + " " + time;
 }
 
+std::string Win32System::FileTimeText(FileTime time) {
+  FILETIME utc;
+  utc.dwLowDateTime = static_cast<DWORD>(time & 0xFFFFFFFFu);
+  utc.dwHighDateTime = static_cast<DWORD>(time >> 32);
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return "";
+  char date[128] = {};
+  char clock[128] = {};
+  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date) ||
+      !GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, clock, sizeof clock))
+    return "";
+  return std::string(date) + " " + clock;
+}
+
 }  // namespace qv

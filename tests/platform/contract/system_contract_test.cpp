@@ -79,6 +79,21 @@ TEST_P(SystemContract, ErrorMessagesEndWithALineBreak) {
   EXPECT_EQ(sys().ErrorMessage(0x20001234u), "");
 }
 
+TEST_P(SystemContract, FileTimeTextIsALocalDateAndTime) {
+  // 2001-03-15 12:00:00 UTC: any time zone keeps it on a day of March 2001.
+  const FileTime noon = 126291312000000000ull;
+  const std::string text = sys().FileTimeText(noon);
+  const auto space = text.find(' ');
+  ASSERT_NE(space, std::string::npos) << text;
+  EXPECT_GT(space, 0u) << text;
+  EXPECT_NE(text.find(':', space), std::string::npos) << text;  // the time part
+  EXPECT_NE(text.find("01"), std::string::npos) << text;       // the year
+  EXPECT_EQ(sys().FileTimeText(noon), text);
+  const FileTime nextDay = noon + 24ull * 3600 * 10'000'000;
+  EXPECT_NE(sys().FileTimeText(nextDay), text);
+  EXPECT_EQ(sys().FileTimeText(0x8000000000000000ull), "");
+}
+
 QV_CONTRACT_SUITE(SystemContract);
 
 }  // namespace
