@@ -213,6 +213,20 @@ TEST_F(MainModelTest, AnotherVersionLoadsOnlyWhileCtrlIsHeld) {
   EXPECT_EQ(Colors(), "255 255 255");
 }
 
+TEST_F(MainModelTest, AFileThatIsNoSettingsFileIsRefusedWithABox) {
+  TMainModel main(nullptr, Hooks());
+  WriteFile("C:\\notes.qrv", "Dear Ann, the new PC is ready.");
+  const std::size_t boxes = machine().ShownPrompts().size();
+  EXPECT_FALSE(main.LoadFile("C:\\notes.qrv"));
+  ASSERT_EQ(machine().ShownPrompts().size(), boxes + 1);
+  EXPECT_EQ(machine().ShownPrompts().back().text, "C:\\notes.qrv is not a valid settings file.");
+
+  // A missing file: only the box that opening it shows.
+  EXPECT_FALSE(main.LoadFile("C:\\gone.qrv"));
+  ASSERT_EQ(machine().ShownPrompts().size(), boxes + 2);
+  EXPECT_EQ(machine().ShownPrompts().back().text.rfind("Cannot open file \"C:\\gone.qrv\".", 0), 0u);
+}
+
 TEST_F(MainModelTest, AFileCutShortInItsItemListsIsRefused) {
   TMainModel main(nullptr, Hooks());
   SaveSource(main, "C:\\src.qrv");

@@ -104,7 +104,12 @@ void TMainModel::NoteReport() { reportEnabled_ = RunReport().HasLines(); }
 
 std::unique_ptr<TReadFileConnection> TMainModel::OpenForLoad(const std::string& fileName) {
   auto reader = std::make_unique<TReadFileConnection>();
-  if (!reader->Open(fileName, kSettingsMagic)) return nullptr;
+  if (!reader->Open(fileName, kSettingsMagic)) {
+    // A file that cannot be opened has had its box from Open; one that
+    // opens but is no settings file would otherwise fail without a word.
+    if (FileExists(fileName)) ShowErrorNotice(reader->LastError());
+    return nullptr;
+  }
   if (reader->ConnectionVersion != kConnectionVersion && !CtrlHeld()) {
     ShowErrorNotice("QRV File version mismatch : Unable to load " + fileName);
     return nullptr;
