@@ -93,6 +93,14 @@ run_e2e() {  # qorvel.exe
     bash -c "grep -Eq '^(WorkGroup     |Domain     ): [^ ]' '$src/drive_c/e2e/save.txt' &&
              ! grep -q 'An error occured while retrieving' '$src/drive_c/e2e/save.txt'"
 
+  on_pc "$src" wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\e2e-viewer' \
+    /v DisplayName /t REG_SZ /d 'Picture Viewer 3' /f >/dev/null 2>&1
+  rc=0
+  on_pc "$src" wine "$exe" -a 'C:\e2e\apps' || rc=$?
+  check "-a lists the installed applications" \
+    bash -c "test $rc -eq 0 && head -1 '$src/drive_c/e2e/apps.txt' | grep -q '^[0-9]* Installed applications detected' &&
+             grep -q '^Picture Viewer 3' '$src/drive_c/e2e/apps.txt'"
+
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
   check "a failed quiet load exits with 1" test "$rc" -eq 1

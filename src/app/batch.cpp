@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/app_list.h"
 #include "app/app_windows.h"
 #include "config/cat_config.h"
 #include "config/options.h"
@@ -121,11 +122,7 @@ SETTINGS_RC BatchLoad(const std::string& file) {
 }
 
 bool WriteAppList(const std::string& file) {
-  TCommentConnection list;
-  // The installed-applications list describes itself into `list` here once
-  // it exists; until then the file is written without lines.
-  const std::vector<std::string>* lines = list.GetComments();
-  return WriteTextFile(file, lines ? *lines : std::vector<std::string>{});
+  return WriteTextFile(file, InstalledApplicationLines());
 }
 
 int RunBatch() {

@@ -139,7 +139,7 @@ TEST_F(BatchTest, SaveLoadReportAndListRunInThatOrder) {
   EXPECT_NE(report.find("Copied file C:\\data\\from-source.txt\r\n"), std::string::npos);
   EXPECT_EQ(report.find("Settings saved to"), std::string::npos);
   // The application list exists, without lines for now.
-  EXPECT_EQ(ReadFile("C:\\work\\apps.txt"), "");
+  EXPECT_EQ(ReadFile("C:\\work\\apps.txt"), "0 Installed applications detected.\r\n\r\n");
   // Quiet: nobody was asked anything, and the undo manager stopped recording.
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(UndoManager().Recording);
@@ -298,7 +298,7 @@ TEST_F(BatchTest, TheExitCodeTellsFailureAndCancellation) {
   Options().ReportFile = "C:\\nofolder\\r.txt";
   Options().AppListFile = "C:\\work\\apps.txt";
   EXPECT_EQ(RunBatch(), kExitFailed);
-  EXPECT_EQ(ReadFile("C:\\work\\apps.txt"), "");
+  EXPECT_EQ(ReadFile("C:\\work\\apps.txt"), "0 Installed applications detected.\r\n\r\n");
   Options().ReportFile.clear();
   Options().AppListFile = "C:\\nofolder\\apps.txt";
   EXPECT_EQ(RunBatch(), kExitFailed);
