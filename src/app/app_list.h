@@ -10,9 +10,9 @@ class TConnection;
 
 class TAppList {
  public:
-  // Fills the list from HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\
-  // CurrentVersion\Uninstall: one display name per entry that has one,
-  // sorted without regard to case, each name once.
+  // Fills the list from the uninstall key under HKEY_LOCAL_MACHINE: one
+  // display name per entry that has one, sorted without regard to case,
+  // each name once.
   TAppList();
 
   // Adds the list as description lines; false (with the registry-access
