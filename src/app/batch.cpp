@@ -29,18 +29,6 @@ void ShowPlainMessage(const std::string& text) {
     DebugLog(text);  // nobody to tell
 }
 
-// The undo manager records what a load creates while this lives.
-class RecordingScope {
- public:
-  explicit RecordingScope(TUndoManager& undo) : undo_(undo) { undo_.Recording = true; }
-  ~RecordingScope() { undo_.Recording = false; }
-  RecordingScope(const RecordingScope&) = delete;
-  RecordingScope& operator=(const RecordingScope&) = delete;
-
- private:
-  TUndoManager& undo_;
-};
-
 bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";

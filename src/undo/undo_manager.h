@@ -50,5 +50,18 @@ class TUndoManager {
   std::vector<Value> createdValues_;
 };
 
+// Switches the undo manager's recording on while it lives: what a load
+// creates meanwhile can be undone.
+class RecordingScope {
+ public:
+  explicit RecordingScope(TUndoManager& undo) : undo_(undo) { undo_.Recording = true; }
+  ~RecordingScope() { undo_.Recording = false; }
+  RecordingScope(const RecordingScope&) = delete;
+  RecordingScope& operator=(const RecordingScope&) = delete;
+
+ private:
+  TUndoManager& undo_;
+};
+
 // The keep-settings question after a load; true for Yes.
 bool AskKeepSettings(const std::string& backupFileName);

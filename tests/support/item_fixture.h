@@ -18,6 +18,7 @@
 #include "platform/system_parameters.h"
 #include "registry/reg_utils.h"
 #include "stream/connection.h"
+#include "support/memory_fixture.h"
 #include "support/streams.h"
 
 namespace qv::test {
@@ -32,28 +33,6 @@ struct ItemResult {
     return false;
   }
 };
-
-// A file of a machine: written whole, read whole ("<missing>" when absent).
-inline void PutFile(MemoryMachine& m, const std::string& path, const std::string& bytes) {
-  FileHandle h = 0;
-  ASSERT_EQ(m.Files().Open(path, FileAccess::Write, Disposition::CreateAlways, 0, h), err::Success)
-      << path;
-  std::uint32_t done = 0;
-  m.Files().Write(h, bytes.data(), static_cast<std::uint32_t>(bytes.size()), done);
-  m.Files().Close(h);
-}
-
-inline std::string FileText(MemoryMachine& m, const std::string& path) {
-  FileHandle h = 0;
-  if (m.Files().Open(path, FileAccess::Read, Disposition::OpenExisting, 0, h) != err::Success)
-    return "<missing>";
-  std::string out;
-  char buf[4096];
-  std::uint32_t done = 0;
-  while (m.Files().Read(h, buf, sizeof buf, done) == err::Success && done) out.append(buf, done);
-  m.Files().Close(h);
-  return out;
-}
 
 class ItemTest : public ::testing::Test {
  protected:

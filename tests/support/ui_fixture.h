@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/shell.h"
+#include "support/memory_fixture.h"
 
 namespace qv::test {
 
@@ -73,17 +74,7 @@ class UiLogicTest : public ::testing::Test {
     }
     files().Close(h);
   }
-  std::string ReadFile(const std::string& path) {
-    FileHandle h;
-    if (files().Open(path, FileAccess::Read, Disposition::OpenExisting, 0, h) != err::Success)
-      return "<missing>";
-    std::string out;
-    char buf[4096];
-    std::uint32_t done = 0;
-    while (files().Read(h, buf, sizeof buf, done) == err::Success && done) out.append(buf, done);
-    files().Close(h);
-    return out;
-  }
+  std::string ReadFile(const std::string& path) { return FileText(machine_, path); }
   bool Exists(const std::string& path) {
     std::uint32_t a = 0;
     return files().Attributes(path, a) == err::Success;

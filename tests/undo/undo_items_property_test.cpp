@@ -22,6 +22,7 @@
 #include "registry/reg_utils.h"
 #include "support/memory_fixture.h"
 #include "support/streams.h"
+#include "support/undo_round.h"
 
 namespace qv::test {
 namespace {
@@ -33,13 +34,6 @@ const char* const kItems[] = {"Wallpaper",     "Pattern",          "Screen saver
                               "Computer Description"};
 
 class UndoItemsProperty : public ::testing::TestWithParam<OSKind> {};
-
-std::string Pick(std::mt19937& rng, std::initializer_list<const char*> options) {
-  std::uniform_int_distribution<std::size_t> d(0, options.size() - 1);
-  return *(options.begin() + d(rng));
-}
-
-bool Coin(std::mt19937& rng) { return std::uniform_int_distribution<int>(0, 1)(rng) == 1; }
 
 void PutFile(const std::string& path, const std::string& text) {
   IFiles& files = CurrentMachine().Files();
@@ -123,36 +117,20 @@ TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
     // the membership tests).
     source.SetMembership(Pick(rng, {"WORKGROUP", "SALES", "LAB"}), {});
     target.SetMembership(Pick(rng, {"WORKGROUP", "SALES", "ECHO"}), {});
-    TWriteMemoryConnection image;
-    image.ConnectionVersion = kConnectionVersion;
-    image.Initialize();
-    {
-      MachineScope on(source);
-      ProgramObjects program("");
-      Randomize(rng, "source", false);
-      CurrentConfig().PersonalityItems.SetAll(false);
-      CurrentConfig().ConnectivityItems.SetAll(false);
-      for (const char* item : kItems) {
-        CurrentConfig().PersonalityItems.SetSelected(item, Coin(rng));
-        CurrentConfig().ConnectivityItems.SetSelected(item, Coin(rng));
-      }
-      ASSERT_EQ(SaveSettings("", image, true, true), SETTINGS_OK);
-    }
-    MachineScope on(target);
-    ProgramObjects program("");
-    Randomize(rng, "target", true);
-    Options().CreateBackup = Coin(rng);
-    MemoryMachine before(target);
-
-    auto settings = ReaderOf(image);
-    std::string backup;
-    UndoManager().Recording = true;
-    ASSERT_EQ(LoadSettings("", *settings, true, backup, true), SETTINGS_OK);
-    UndoManager().Restore();
-    UndoManager().Recording = false;
-    if (!backup.empty()) target.Files().Remove(backup);
-    EXPECT_EQ(MemoryMachine::Differences(before, target, CompareOptions{false}),
-              std::vector<std::string>{});
+    auto differences = LoadThenUndo(
+        source, target,
+        [&] {
+          Randomize(rng, "source", false);
+          for (const char* item : kItems) {
+            CurrentConfig().PersonalityItems.SetSelected(item, Coin(rng));
+            CurrentConfig().ConnectivityItems.SetSelected(item, Coin(rng));
+          }
+        },
+        [&] {
+          Randomize(rng, "target", true);
+          Options().CreateBackup = Coin(rng);
+        });
+    EXPECT_EQ(differences, std::vector<std::string>{});
   }
 }
 

@@ -9,6 +9,7 @@
 #include "engine/status.h"
 #include "registry/reg_utils.h"
 #include "support/memory_fixture.h"
+#include "support/undo_round.h"
 #include "support/stand_in_items.h"
 #include "support/streams.h"
 
@@ -16,13 +17,6 @@ namespace qv::test {
 namespace {
 
 class UndoProperty : public ::testing::TestWithParam<OSKind> {};
-
-std::string Pick(std::mt19937& rng, std::initializer_list<const char*> options) {
-  std::uniform_int_distribution<std::size_t> d(0, options.size() - 1);
-  return *(options.begin() + d(rng));
-}
-
-bool Coin(std::mt19937& rng) { return std::uniform_int_distribution<int>(0, 1)(rng) == 1; }
 
 void PutFile(const std::string& path, const std::string& text) {
   ForceFolders(FolderOf(path));
@@ -58,35 +52,19 @@ TEST_P(UndoProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
     std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
     MemoryMachine source(static_cast<OSKind>(rng() % 3));
     MemoryMachine target(kind);
-    TWriteMemoryConnection image;
-    image.ConnectionVersion = kConnectionVersion;
-    image.Initialize();
-    {
-      MachineScope on(source);
-      ProgramObjects program("");
-      Randomize(rng, "source");
-      CurrentConfig().PersonalityItems.SetAll(false);
-      CurrentConfig().ConnectivityItems.SetAll(false);
-      CurrentConfig().PersonalityItems.SetSelected("Colors", true);
-      CurrentConfig().PersonalityItems.SetSelected("Wallpaper", Coin(rng));
-      CurrentConfig().FileList = {"C:\\Data", "C:\\report.doc"};
-      ASSERT_EQ(SaveSettings("", image, true, true), SETTINGS_OK);
-    }
-    MachineScope on(target);
-    ProgramObjects program("");
-    Randomize(rng, "target");
-    Options().CreateBackup = Coin(rng);
-    MemoryMachine before(target);
-
-    auto settings = ReaderOf(image);
-    std::string backup;
-    UndoManager().Recording = true;
-    ASSERT_EQ(LoadSettings("", *settings, true, backup, true), SETTINGS_OK);
-    UndoManager().Restore();
-    UndoManager().Recording = false;
-    if (!backup.empty()) target.Files().Remove(backup);
-    EXPECT_EQ(MemoryMachine::Differences(before, target, CompareOptions{false}),
-              std::vector<std::string>{});
+    auto differences = LoadThenUndo(
+        source, target,
+        [&] {
+          Randomize(rng, "source");
+          CurrentConfig().PersonalityItems.SetSelected("Colors", true);
+          CurrentConfig().PersonalityItems.SetSelected("Wallpaper", Coin(rng));
+          CurrentConfig().FileList = {"C:\\Data", "C:\\report.doc"};
+        },
+        [&] {
+          Randomize(rng, "target");
+          Options().CreateBackup = Coin(rng);
+        });
+    EXPECT_EQ(differences, std::vector<std::string>{});
   }
 }
 

@@ -26,18 +26,6 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The undo manager records what a load creates while this lives.
-class RecordingScope {
- public:
-  explicit RecordingScope(TUndoManager& undo) : undo_(undo) { undo_.Recording = true; }
-  ~RecordingScope() { undo_.Recording = false; }
-  RecordingScope(const RecordingScope&) = delete;
-  RecordingScope& operator=(const RecordingScope&) = delete;
-
- private:
-  TUndoManager& undo_;
-};
-
 bool CtrlHeld() {
   qv::IPrompts* prompts = qv::CurrentMachine().Prompts();
   return prompts && prompts->KeyDown(qv::vk::Control);
