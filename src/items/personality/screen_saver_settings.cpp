@@ -26,6 +26,16 @@ bool IsSaverSection(std::string name) {
   return name.find("SCREEN SAVER.") != std::string::npos;
 }
 
+// Whether a text can go into an INI file as a name (`name`) or a value
+// without breaking its lines or sections.
+bool FitsIni(const std::string& text, bool name) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+    if (name && (c == '[' || c == ']' || c == '=')) return false;
+  }
+  return !name || !text.empty();
+}
+
 // The leading decimal number of a text, 0 when there is none.
 long NumberOf(const std::string& text) {
   char* end = nullptr;
@@ -152,9 +162,18 @@ void TScreenSaverSettings::ReadSaverSections(TConnection& stream) {
     // Each pair takes at least two string lengths: a count the stream
     // cannot hold is refused before the loop runs.
     if (count > 0) stream.RequireAvailable(static_cast<std::uint64_t>(count) * 8u);
+    // Only a screen saver's own sections are written, and nothing that
+    // would break control.ini's lines; the rest is read past.
+    const bool sectionFits = IsSaverSection(section) && FitsIni(section, true);
+    if (!sectionFits) DebugLog("Screen saver section passed over: " + section);
     for (std::int32_t i = 0; i < count; ++i) {
       std::string key = stream.ReadString("Key");
       std::string value = stream.ReadString("Value");
+      if (!sectionFits) continue;
+      if (!FitsIni(key, true) || !FitsIni(value, false)) {
+        DebugLog("Screen saver setting passed over: [" + section + "] " + key);
+        continue;
+      }
       if (profiles) profiles->WriteProfileValue(controlIni, section, key, value);
     }
   }

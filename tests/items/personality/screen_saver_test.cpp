@@ -102,6 +102,38 @@ TEST_F(ScreenSaverTest, OnlyScreenSaverDotSectionsOfControlIniTravel) {
   EXPECT_EQ(sections[2], "sCrEeN sAvEr.Mystify");
 }
 
+TEST_F(ScreenSaverTest, AFileCannotWriteOtherSectionsOrBreakControlIniLines) {
+  MemoryMachine target(okWin98);
+  const std::string ini = WinFile(target, "control.ini");
+  TWriteMemoryConnection& payload = NewPayload(okWin98);
+  payload.WriteString("");
+  payload.WriteInteger(60);
+  payload.WriteString("Current");  // not a screen saver's section
+  payload.WriteInteger(1);
+  payload.WriteString("color schemes");
+  payload.WriteString("Hacked");
+  payload.WriteString("Screen Saver.Marquee");
+  payload.WriteInteger(3);
+  payload.WriteString("Text");
+  payload.WriteString("Hello\r\n[boot]\r\nshell=evil.exe");
+  payload.WriteString("Bad]Key");
+  payload.WriteString("1");
+  payload.WriteString("Speed");
+  payload.WriteString("4");
+  payload.WriteString("END-OF-LIST");
+  payload.WriteBoolean(false);
+  payload.WriteBoolean(false);
+
+  ItemResult loaded = Load<TScreenSaverSettings>(target);
+  EXPECT_TRUE(loaded.ok);
+  EXPECT_EQ(Consumed(), Written());
+  EXPECT_EQ(Ini(target, ini, "Current", "color schemes"), "Windows Standard");
+  EXPECT_EQ(Ini(target, ini, "Screen Saver.Marquee", "Speed"), "4");
+  EXPECT_EQ(Ini(target, ini, "Screen Saver.Marquee", "Text"), "<none>");
+  EXPECT_EQ(Ini(target, ini, "boot", "shell"), "<none>");
+  EXPECT_TRUE(LogHas("Screen saver section passed over: Current"));
+}
+
 TEST_F(ScreenSaverTest, TimeOutsAreWordedInMinutesOnlyWhenWhole) {
   MemoryMachine m(okWin98);
   for (auto [seconds, words] : std::vector<std::pair<std::uint32_t, std::string>>{
