@@ -52,6 +52,14 @@ bool SetRegDWORDForUndo(qv::RegKey root, std::string_view keyPath, std::string_v
   return UTLSetRegDWORD(root, keyPath, valueName, value);
 }
 
+bool FitsIni(const std::string& text, bool name) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+    if (name && (c == '[' || c == ']' || c == '=')) return false;
+  }
+  return !name || !text.empty();
+}
+
 bool RegValueExists(qv::RegKey root, std::string_view keyPath, std::string_view valueName) {
   qv::IRegistry& registry = qv::CurrentMachine().Registry();
   std::string path(keyPath);

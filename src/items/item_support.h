@@ -35,6 +35,11 @@ bool SetRegStringForUndo(qv::RegKey root, std::string_view keyPath, std::string_
 bool SetRegDWORDForUndo(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                         std::uint32_t value);
 
+// Whether a text read from a settings file can go into an INI file as a
+// section or key name (`name`) or as a value without breaking its lines or
+// sections.
+bool FitsIni(const std::string& text, bool name);
+
 // Whether the value exists (of any type).
 bool RegValueExists(qv::RegKey root, std::string_view keyPath, std::string_view valueName);
 

@@ -132,6 +132,13 @@ bool TPatternSettings::Write(TConnection& stream) {
 
 bool TPatternSettings::Read(TConnection& stream) {
   Pattern = stream.ReadString("Pattern");
+  if (!items::FitsIni(Pattern, false)) {
+    // win.ini starts programs from its [windows] section: a "pattern" that
+    // would add lines to it is not applied.
+    DebugLog("Pattern passed over: it holds line breaks");
+    Describe(stream);
+    return true;
+  }
   if (qv::IProfiles* profiles = qv::CurrentMachine().Profiles())
     profiles->WriteWinIniValue("Desktop", "pattern", Pattern);
   // Windows keeps the pattern in the registry too: a value the load creates

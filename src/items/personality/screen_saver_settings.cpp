@@ -26,16 +26,6 @@ bool IsSaverSection(std::string name) {
   return name.find("SCREEN SAVER.") != std::string::npos;
 }
 
-// Whether a text can go into an INI file as a name (`name`) or a value
-// without breaking its lines or sections.
-bool FitsIni(const std::string& text, bool name) {
-  for (char c : text) {
-    if (c == '\r' || c == '\n' || c == '\0') return false;
-    if (name && (c == '[' || c == ']' || c == '=')) return false;
-  }
-  return !name || !text.empty();
-}
-
 // The leading decimal number of a text, 0 when there is none.
 long NumberOf(const std::string& text) {
   char* end = nullptr;
@@ -102,6 +92,7 @@ void TScreenSaverSettings::WriteSaverSections(TConnection& stream) {
 
 bool TScreenSaverSettings::SaverFileFound() const {
   if (SaverPath.empty()) return true;
+  if (!items::FitsIni(SaverPath, false)) return false;  // no file has such a name
   if (FileExists(SaverPath)) return true;
   const std::string name = items::LastPathComponent(SaverPath);
   if (name.empty()) return false;
@@ -164,13 +155,13 @@ void TScreenSaverSettings::ReadSaverSections(TConnection& stream) {
     if (count > 0) stream.RequireAvailable(static_cast<std::uint64_t>(count) * 8u);
     // Only a screen saver's own sections are written, and nothing that
     // would break control.ini's lines; the rest is read past.
-    const bool sectionFits = IsSaverSection(section) && FitsIni(section, true);
+    const bool sectionFits = IsSaverSection(section) && items::FitsIni(section, true);
     if (!sectionFits) DebugLog("Screen saver section passed over: " + section);
     for (std::int32_t i = 0; i < count; ++i) {
       std::string key = stream.ReadString("Key");
       std::string value = stream.ReadString("Value");
       if (!sectionFits) continue;
-      if (!FitsIni(key, true) || !FitsIni(value, false)) {
+      if (!items::FitsIni(key, true) || !items::FitsIni(value, false)) {
         DebugLog("Screen saver setting passed over: [" + section + "] " + key);
         continue;
       }

@@ -123,6 +123,15 @@ TEST_F(BackgroundTest, PatternGoesToWinIniAndTheSystem) {
     EXPECT_EQ(Reg(m, hkey::CurrentUser, kDesktop, "Pattern"), "170 85 170 85 170 85 170 85");
   }
 
+  // A "pattern" that would add lines to win.ini is not applied.
+  MemoryMachine old(okWin95);
+  TWriteMemoryConnection& payload = NewPayload(okWin98);
+  payload.WriteString("1 2\r\n[windows]\r\nrun=evil.exe");
+  EXPECT_TRUE(Load<TPatternSettings>(old).ok);
+  EXPECT_EQ(Ini(old, "win.ini", "windows", "run"), "");
+  EXPECT_EQ(Ini(old, "win.ini", "Desktop", "pattern"), "(None)");
+  EXPECT_EQ(Reg(old, hkey::CurrentUser, kDesktop, "Pattern"), "(None)");
+
   MemoryMachine bare(okWin95);
   {
     MachineScope on(bare);
