@@ -6,6 +6,7 @@
 #include "engine/run_report.h"
 #include "engine/program.h"
 #include "engine/status.h"
+#include "ui/win32/main_form.h"
 #include "ui/win32/small_dialogs.h"
 #include "ui/win32/status_form.h"
 #include "ui/win32/ui_support.h"
@@ -43,4 +44,5 @@ void InstallWin32Windows() {
   windows.OpenStatusWindow = []() -> std::shared_ptr<void> {
     return std::make_shared<StatusWindowInUse>(qv::ui::MainWindow());
   };
+  windows.RunMainWindow = [](bool showDebugWindow) { RunMainWindow(showDebugWindow); };
 }

@@ -2,6 +2,6 @@
 #pragma once
 
 // Sets the hooks of AppWindows(): the about box, the command-line help, the
-// run report window and the status window of batch steps that are not
-// quiet.
+// run report window, the status window of batch steps that are not quiet,
+// and the main window with the debug window.
 void InstallWin32Windows();

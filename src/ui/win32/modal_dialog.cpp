@@ -20,7 +20,10 @@ INT_PTR CALLBACK TModalDialog::DialogProc(HWND window, UINT message, WPARAM wPar
     self->hwnd_ = window;
     qv::ui::CentreOnScreen(window);
     self->FormCreate();
-    return TRUE;
+    // A window that put the focus on one of its controls keeps it there;
+    // otherwise the first control gets it.
+    HWND focus = GetFocus();
+    return focus && IsChild(window, focus) ? FALSE : TRUE;
   }
   auto* self = reinterpret_cast<TModalDialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!self) return FALSE;

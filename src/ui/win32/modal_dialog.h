@@ -17,7 +17,7 @@ class TModalDialog {
  protected:
   explicit TModalDialog(int templateId) : templateId_(templateId) {}
 
-  // WM_INITDIALOG: the controls exist.
+  // WM_INITDIALOG: the controls exist. It may put the focus on a control.
   virtual void FormCreate() {}
   // A command from a control; true when handled.
   virtual bool OnCommand(int id, int code) { return false; }

@@ -45,3 +45,27 @@
 #define IDC_txtLabel 1501
 #define IDC_btReplace 1502
 #define IDC_btMerge 1503
+
+// Main window: menu MainMenu1, its shortcuts, the three large buttons (btSave
+// shares its number with the report window's), the tool bar and pnlStatus
+#define IDM_MainMenu1 300
+#define IDA_MainForm 301
+#define IDM_miLoadSettings 1601
+#define IDM_miSaveSettings 1602
+#define IDM_Exit1 1603
+#define IDM_miUndo 1604
+#define IDM_miOptions 1605
+#define IDM_Configuration1 1606
+#define IDM_miReport 1607
+#define IDM_miViewSettings 1608
+#define IDM_miInstalledApplications 1609
+#define IDM_About1 1610
+#define IDM_CommandLine1 1611
+#define IDC_btLoad 1620
+#define IDC_btView 1621
+#define IDC_ToolBar1 1622
+#define IDC_pnlStatus 1623
+#define IDC_btLoadSettings 1630
+#define IDC_btSaveSettings 1631
+#define IDC_btUndo 1632
+#define IDC_btConfigure 1633

@@ -87,7 +87,9 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-bool AskSaveFileName(HWND owner, const SaveFileRequest& request, std::string& fileName) {
+namespace {
+
+bool AskFileName(HWND owner, const SaveFileRequest& request, bool save, std::string& fileName) {
   // "Description|Pattern|..." becomes the dialog's list of NUL-ended
   // strings with a second NUL at the end.
   std::string filter = request.filter;
@@ -104,12 +106,25 @@ bool AskSaveFileName(HWND owner, const SaveFileRequest& request, std::string& fi
   ofn.lpstrFile = name;
   ofn.nMaxFile = sizeof name;
   ofn.lpstrTitle = request.title.c_str();
+  ofn.lpstrInitialDir = request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
   ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
-              (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
-  if (!GetSaveFileNameA(&ofn)) return false;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+  if (save && request.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  if (!save) ofn.Flags |= OFN_FILEMUSTEXIST;
+  BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  if (!chosen) return false;
   fileName = name;
   return true;
+}
+
+}  // namespace
+
+bool AskSaveFileName(HWND owner, const SaveFileRequest& request, std::string& fileName) {
+  return AskFileName(owner, request, true, fileName);
+}
+
+bool AskOpenFileName(HWND owner, const SaveFileRequest& request, std::string& fileName) {
+  return AskFileName(owner, request, false, fileName);
 }
 
 bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines,

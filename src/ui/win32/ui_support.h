@@ -41,9 +41,12 @@ struct SaveFileRequest {
   std::string defaultExtension;
   std::string filter;
   bool overwritePrompt = false;
+  std::string initialFolder;  // "" leaves the dialog's own choice
 };
 // True with the chosen name when the person pressed OK.
 bool AskSaveFileName(HWND owner, const SaveFileRequest& request, std::string& fileName);
+// The same for opening a file that must exist.
+bool AskOpenFileName(HWND owner, const SaveFileRequest& request, std::string& fileName);
 
 // Writes the lines as a text file (each line ends with CR LF), replacing
 // it, through the current machine's files. On failure `error` holds the

@@ -32,13 +32,19 @@ TEST_F(SmallDialogsTest, ReportShowsItsLinesAndCloses) {
   dialog.SetLines(kReport);
   struct Seen {
     std::string text, save, close;
-    bool readOnly = false, screenshot = false;
+    bool readOnly = false, screenshot = false, nothingSelected = false, closeFocused = false;
   } seen;
   WindowDriver driver("Report", [&](HWND window) {
     seen.text = ItemTextOf(window, IDC_memoContents);
     seen.save = ItemTextOf(window, IDC_btSave);
     seen.close = ItemTextOf(window, IDCANCEL);
     seen.readOnly = GetWindowLongPtrA(GetDlgItem(window, IDC_memoContents), GWL_STYLE) & ES_READONLY;
+    // Close has the focus; the text is not selected.
+    DWORD start = 0, end = 0;
+    SendDlgItemMessageA(window, IDC_memoContents, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                        reinterpret_cast<LPARAM>(&end));
+    seen.nothingSelected = start == end;
+    seen.closeFocused = SendDlgItemMessageA(window, IDCANCEL, BM_GETSTATE, 0, 0) & BST_FOCUS;
     seen.screenshot = SaveScreenshot(window, "report");
     Click(window, IDCANCEL);
   });
@@ -50,6 +56,8 @@ TEST_F(SmallDialogsTest, ReportShowsItsLinesAndCloses) {
   EXPECT_EQ(seen.save, "&Save...");
   EXPECT_EQ(seen.close, "Close");
   EXPECT_TRUE(seen.readOnly);
+  EXPECT_TRUE(seen.nothingSelected);
+  EXPECT_TRUE(seen.closeFocused);
   EXPECT_TRUE(seen.screenshot);
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 struct Search {
   std::string caption;
+  bool dialogOnly = false;
   HWND found = nullptr;
 };
 
@@ -23,6 +24,9 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM data) {
   if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
   char text[512] = "";
   GetWindowTextA(window, text, sizeof text);
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (search->dialogOnly && std::string(className) != "#32770") return TRUE;
   if (search->caption == text) {
     search->found = window;
     return FALSE;
@@ -44,8 +48,9 @@ void WindowTest::SetUp() {
   if (!DisplayAvailable()) GTEST_SKIP() << "no display: windows cannot be shown";
 }
 
-HWND WaitForWindow(const std::string& caption, int timeoutMs) {
-  Search search{caption};
+namespace {
+
+HWND WaitFor(Search search, int timeoutMs) {
   WaitUntil(
       [&] {
         search.found = nullptr;
@@ -54,6 +59,16 @@ HWND WaitForWindow(const std::string& caption, int timeoutMs) {
       },
       timeoutMs);
   return search.found;
+}
+
+}  // namespace
+
+HWND WaitForWindow(const std::string& caption, int timeoutMs) {
+  return WaitFor(Search{caption, false}, timeoutMs);
+}
+
+HWND WaitForDialog(const std::string& caption, int timeoutMs) {
+  return WaitFor(Search{caption, true}, timeoutMs);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -93,7 +108,7 @@ void Click(HWND dialog, int id) {
 
 WindowDriver::WindowDriver(std::string caption, std::function<void(HWND)> action)
     : thread_([this, caption, action] {
-        HWND window = WaitForWindow(caption);
+        HWND window = WaitForDialog(caption);
         if (!window) return;
         found_ = true;
         action(window);
@@ -116,7 +131,7 @@ bool WindowDriver::Join() {
 }
 
 bool AnswerSaveDialog(const std::string& caption, const std::string& fileName) {
-  HWND dialog = WaitForWindow(caption);
+  HWND dialog = WaitForDialog(caption);
   if (!dialog) return false;
   // The file name box: the combo box of newer dialogs, or the edit box.
   const int fileNameBoxes[] = {0x47c /* cmb13 */, 0x480 /* edt1 */};

@@ -27,6 +27,8 @@ class WindowTest : public ::testing::Test {
 // The visible top-level window of this process with that caption, waiting
 // up to `timeoutMs` for it to appear; null when it does not.
 HWND WaitForWindow(const std::string& caption, int timeoutMs = 10000);
+// The same for a dialog box (window class "#32770") only.
+HWND WaitForDialog(const std::string& caption, int timeoutMs = 10000);
 // Waits until `condition` holds, up to `timeoutMs`; whether it held.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
@@ -37,8 +39,8 @@ bool ItemEnabled(HWND dialog, int id);
 // Clicks a button the way a person would, from any thread.
 void Click(HWND dialog, int id);
 
-// Acts on a window that the test's thread is about to show modally: once a
-// window with `caption` appears, `action` runs on the driver's own thread
+// Acts on a dialog box that the test's thread is about to show modally:
+// once a dialog with `caption` appears, `action` runs on the driver's own thread
 // with its handle. When the window is still there after the action, the
 // driver closes it, so a failing test never hangs.
 class WindowDriver {
