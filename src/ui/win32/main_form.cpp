@@ -377,7 +377,10 @@ bool TMainForm::LoadFile(const std::string& fileName) {
 std::unique_ptr<TReadFileConnection> TMainForm::OpenForLoad(const std::string& fileName) {
   auto reader = std::make_unique<TReadFileConnection>();
   if (!reader->Open(fileName, kSettingsMagic)) {
-    ShowErrorBox("Error reading " + fileName + "\r\n" + reader->LastError());
+    // A file that cannot be opened has had its box from Open itself; one
+    // that opens but is no settings file is refused here with its reason.
+    if (reader->LastError().rfind("Error opening file", 0) != 0)
+      ShowErrorBox("Error reading " + fileName + "\r\n" + reader->LastError());
     return nullptr;
   }
   qv::IPrompts* prompts = qv::CurrentMachine().Prompts();

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <thread>
+
 #include "config/cat_config.h"
 #include "config/options.h"
 #include "engine/program.h"
@@ -210,6 +213,32 @@ TEST_F(MainFormTest, LoadOfAnotherVersionIsRefused) {
   EXPECT_FALSE(form.LoadFile(file));
   closer.join();
   EXPECT_EQ(box, "QRV File version mismatch : Unable to load " + file);
+  DeleteFileA(file.c_str());
+}
+
+TEST_F(MainFormTest, LoadOfAFileThatIsNoSettingsFileSaysWhy) {
+  TMainForm form;
+  std::string file = FreshTempFile("qorvel_not_settings.qrv");
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "this is plain text, not a settings file";
+  }
+  std::vector<std::string> boxes;
+  std::thread closer([&] {
+    // Every box that comes within a second is read and closed.
+    while (HWND error = WaitForDialog("Qorvel", 1000)) {
+      char text[512] = "";
+      GetDlgItemTextA(error, 0xFFFF, text, sizeof text);
+      boxes.push_back(text);
+      PostMessageA(error, WM_COMMAND, IDOK, 0);
+      WaitUntil([&] { return !IsWindow(error); });
+    }
+  });
+  EXPECT_FALSE(form.LoadFile(file));
+  closer.join();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error reading " + file + "\r\n" + file +
+                                            " is not a valid settings file."});
+  EXPECT_FALSE(UndoManager().UndoAvailable());
   DeleteFileA(file.c_str());
 }
 
