@@ -98,15 +98,21 @@ run_e2e() {  # qorvel.exe
   # needs the display scripts/test started) and the program ends with -1.
   local rc_file pid window
   rc_file=$(mktemp)
-  (on_pc "$dst" wine "$exe" -x >/dev/null 2>&1; echo $? >"$rc_file") &
+  (status=0; on_pc "$dst" wine "$exe" -x >/dev/null 2>&1 || status=$?; echo "$status" >"$rc_file") &
   pid=$!
   window=$(timeout 30 xdotool search --sync --name '^QRV Command line parameters$' 2>/dev/null |
            head -n 1) || true
   check "an unknown switch opens the command-line help" test -n "$window"
-  if [ -n "$window" ]; then
-    xdotool windowfocus --sync "$window" key Return >/dev/null 2>&1 || true
-  fi
-  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  # Enter, again each second until the program has ended: a key that comes
+  # before the window takes input is lost.
+  local tries
+  for tries in $(seq 1 30); do
+    kill -0 "$pid" 2>/dev/null || break
+    if [ -n "$window" ]; then
+      xdotool windowfocus --sync "$window" key Return >/dev/null 2>&1 || true
+    fi
+    sleep 1
+  done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
     (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
