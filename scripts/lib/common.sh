@@ -12,6 +12,8 @@ log() { printf '\n== %s\n' "$*"; }
 # cannot run on these machines and its presence breaks wine64.
 qorvel_packages=(cmake ninja-build g++ libgtest-dev googletest
                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 fonts-wine)
+# The window tests: a virtual display, and tools to look at it.
+display_packages=(xvfb xauth xdotool imagemagick)
 
 # Installs the given packages (default: the build's) that are missing.
 install_missing() {
@@ -70,4 +72,51 @@ fresh_prefix() {  # dir
   mkdir -p "$(dirname "$1")"
   cp -a "$template" "$1"
   use_prefix "$1"
+}
+
+# --- Display ------------------------------------------------------------------
+# Starts a virtual X display (1024x768, 24 bits) on a free display number and
+# points DISPLAY at it, so that Wine draws real windows. stop_display ends it.
+xvfb_pid=
+start_display() {
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$number_file" ]; then
+    rm -f "$number_file"
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+  rm -f "$number_file"
+}
+
+stop_display() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  fi
+}
+
+# Lets Wine place its windows itself: with no window manager on the display,
+# a managed window takes seconds to hide.
+unmanaged_windows() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+}
+
+# Turns the window tests' screenshots (BMP) into PNG files beside them.
+convert_screenshots() {  # folder
+  local bmp
+  for bmp in "$1"/*.bmp; do
+    [ -f "$bmp" ] || continue
+    /usr/bin/convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
 }

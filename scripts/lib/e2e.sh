@@ -1,5 +1,6 @@
 # End-to-end checks of qorvel.exe under Wine: a quiet batch save on one PC
-# and a quiet batch load on another, with -c, -r and -b, and the exit codes.
+# and a quiet batch load on another, with -c, -r and -b, and the exit codes;
+# the help window of an unknown switch is closed through the display.
 # Sourced by scripts/test after common.sh; sets e2e_passed and e2e_failed.
 
 e2e_passed=0
@@ -104,9 +105,32 @@ run_e2e() {  # qorvel.exe
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
   check "a failed quiet load exits with 1" test "$rc" -eq 1
-  rc=0
-  on_pc "$dst" wine "$exe" -x || rc=$?
-  check "an unknown switch exits with -1" test "$rc" -eq 255
+  # An unknown switch opens the command-line help; Enter closes it (this
+  # needs the display scripts/test started) and the program ends with -1.
+  local rc_file pid window
+  rc_file=$(mktemp)
+  (status=0; on_pc "$dst" wine "$exe" -x >/dev/null 2>&1 || status=$?; echo "$status" >"$rc_file") &
+  pid=$!
+  window=$(timeout 30 xdotool search --sync --name '^QRV Command line parameters$' 2>/dev/null |
+           head -n 1) || true
+  check "an unknown switch opens the command-line help" test -n "$window"
+  # Enter, again each second until the program has ended: a key that comes
+  # before the window takes input is lost.
+  local tries
+  for tries in $(seq 1 30); do
+    kill -0 "$pid" 2>/dev/null || break
+    if [ -n "$window" ]; then
+      xdotool windowfocus --sync "$window" key Return >/dev/null 2>&1 || true
+    fi
+    sleep 1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  fi
+  wait "$pid" 2>/dev/null || true
+  check "an unknown switch exits with -1" test "$(cat "$rc_file")" = 255
+  rm -f "$rc_file"
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true

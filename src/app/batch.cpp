@@ -1,6 +1,7 @@
 #include "app/batch.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/app_list.h"
@@ -27,6 +28,13 @@ void ShowPlainMessage(const std::string& text) {
     prompts->ShowMessage(text, kApplicationTitle, qv::mb::Ok);
   else
     DebugLog(text);  // nobody to tell
+}
+
+// The status window of a batch step: shown while the step's runs work,
+// unless the step is quiet (then the runs go on this thread without one).
+std::shared_ptr<void> OpenStatusWindow(bool quiet) {
+  if (quiet || !AppWindows().OpenStatusWindow) return nullptr;
+  return AppWindows().OpenStatusWindow();
 }
 
 bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
@@ -65,6 +73,7 @@ SETTINGS_RC BatchSave(const std::string& file) {
     return SETTINGS_ERROR;
   }
   options.LastSavedFile = file;
+  std::shared_ptr<void> statusWindow = OpenStatusWindow(quiet);
 
   // Quiet: on this thread without a window; otherwise the status window is
   // modal while a worker saves.
@@ -93,6 +102,8 @@ SETTINGS_RC BatchLoad(const std::string& file) {
     return SETTINGS_ERROR;
   }
 
+  // The window serves the load and, on No, the restore.
+  std::shared_ptr<void> statusWindow = OpenStatusWindow(quiet);
   RecordingScope recording(UndoManager());
   StatusWindow().SetCaption("Loading settings...");
   std::string backupFile;
