@@ -1,6 +1,7 @@
 #include "app/batch.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/app_windows.h"
@@ -40,6 +41,13 @@ class RecordingScope {
   TUndoManager& undo_;
 };
 
+// The status window of a batch step: shown while the step's runs work,
+// unless the step is quiet (then the runs go on this thread without one).
+std::shared_ptr<void> OpenStatusWindow(bool quiet) {
+  if (quiet || !AppWindows().OpenStatusWindow) return nullptr;
+  return AppWindows().OpenStatusWindow();
+}
+
 bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
@@ -76,6 +84,7 @@ SETTINGS_RC BatchSave(const std::string& file) {
     return SETTINGS_ERROR;
   }
   options.LastSavedFile = file;
+  std::shared_ptr<void> statusWindow = OpenStatusWindow(quiet);
 
   // Quiet: on this thread without a window; otherwise the status window is
   // modal while a worker saves.
@@ -104,6 +113,8 @@ SETTINGS_RC BatchLoad(const std::string& file) {
     return SETTINGS_ERROR;
   }
 
+  // The window serves the load and, on No, the restore.
+  std::shared_ptr<void> statusWindow = OpenStatusWindow(quiet);
   RecordingScope recording(UndoManager());
   StatusWindow().SetCaption("Loading settings...");
   std::string backupFile;

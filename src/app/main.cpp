@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "ui/win32/app_ui.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
   if (!parameters.empty()) parameters.erase(parameters.begin());
   (void)argc;
   (void)argv;
+  InstallWin32Windows();
 #else
   parameters.assign(argv + 1, argv + argc);
 #endif

@@ -1,0 +1,74 @@
+// The report window, the about box, the command-line help and the
+// replace-or-merge question.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/win32/modal_dialog.h"
+
+// Shows a list of lines (the run report, or any other list) and saves it.
+class TReportDialog : public TModalDialog {
+ public:
+  TReportDialog();
+  // Fills the text area; any line list will do.
+  void SetLines(const std::vector<std::string>& lines);
+  // The text area's lines, as shown.
+  std::vector<std::string> Lines() const;
+  // Writes the text area's lines to `fileName`, replacing it.
+  bool SaveToFile(const std::string& fileName, std::string& error) const;
+
+ protected:
+  void FormCreate() override;
+  bool OnCommand(int id, int code) override;
+
+ private:
+  void btSaveClick();
+
+  std::vector<std::string> lines_;
+};
+
+// The text of the about box's version label.
+std::string AboutVersionLine();
+
+class TAboutForm : public TModalDialog {
+ public:
+  TAboutForm();
+
+ protected:
+  void FormCreate() override;
+  bool OnCommand(int id, int code) override;
+};
+
+// The command-line help's rows: the switch as typed, and what it does.
+std::vector<std::pair<std::string, std::string>> CommandLineHelpRows();
+
+class TCmdLineForm : public TModalDialog {
+ public:
+  TCmdLineForm();
+
+ protected:
+  void FormCreate() override;
+  bool OnCommand(int id, int code) override;
+};
+
+// Asks whether the Start Menu or the desktop icons of a settings file
+// replace or merge with the existing ones.
+class TQueryForm : public TModalDialog {
+ public:
+  TQueryForm();
+  void SetQuestion(const std::string& text);
+  void SetReplace(bool replace);
+  // True unless "Merge" was checked when the window closed (or, before it
+  // is shown, as preset).
+  bool IsReplace() const { return replace_; }
+
+ protected:
+  void FormCreate() override;
+  bool OnCommand(int id, int code) override;
+
+ private:
+  std::string question_;
+  bool replace_ = true;
+};
