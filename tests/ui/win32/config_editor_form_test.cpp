@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "config/cat_config.h"
 #include "config/options.h"
+#include "engine/file_utils.h"
 #include "engine/program.h"
 #include "platform/prompts.h"
 #include "ui/logic/main_model.h"
@@ -277,6 +279,57 @@ TEST_F(ConfigEditorFormTest, DataFilesButtonOpensThePickerAndTakesItsList) {
   std::vector<std::string> lines = log();
   EXPECT_NE(std::search(lines.begin(), lines.end(), expectedLog.begin(), expectedLog.end()),
             lines.end());
+}
+
+TEST_F(ConfigEditorFormTest, OpenAndSaveAsGoThroughTheFileDialogs) {
+  const std::string opened = FreshTempFile("qorvel_open_test.cfg");
+  {
+    std::ofstream out(opened, std::ios::binary);
+    out << kConfigText;
+  }
+  ForceFolders(FolderOf(opened));
+  WriteFile(opened, kConfigText);
+  const std::string savedAs = FreshTempFile("qorvel_saveas_test.cfg");
+  TConfigEditorModel editor;
+  Prepare(editor, "");
+  struct Seen {
+    bool openAnswered = false, saveAnswered = false;
+    std::string comboAfterOpen, comboAfterSave, folderAfterSave;
+    bool startMenuAfterOpen = true, wallpaperAfterOpen = false;
+  } seen;
+  WindowDriver driver("Configuration Editor", [&](HWND window) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_btOpenFile, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_btOpenFile)));
+    seen.openAnswered = AnswerSaveDialog("Select Configuration file", opened);
+    WaitUntil([&] { return ItemTextOf(window, IDC_cbConfigFile) == opened; });
+    seen.comboAfterOpen = ItemTextOf(window, IDC_cbConfigFile);
+    seen.startMenuAfterOpen =
+        ListChecked(Personality(window), FindListItem(Personality(window), "Start Menu"));
+    seen.wallpaperAfterOpen =
+        ListChecked(Personality(window), FindListItem(Personality(window), "Wallpaper"));
+
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_btSaveFileAs, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_btSaveFileAs)));
+    seen.saveAnswered = AnswerSaveDialog("Save Configuration file as", savedAs);
+    WaitUntil([&] { return ItemTextOf(window, IDC_cbConfigFile) == savedAs; });
+    seen.comboAfterSave = ItemTextOf(window, IDC_cbConfigFile);
+    seen.folderAfterSave = ItemTextOf(window, IDC_txtCurrFolder);
+    Press(window, IDCANCEL);
+  });
+  EXPECT_FALSE(ShowConfigEditor(nullptr, editor));
+  ASSERT_TRUE(driver.Join());
+  DeleteFileA(opened.c_str());
+  EXPECT_TRUE(seen.openAnswered);
+  EXPECT_EQ(seen.comboAfterOpen, opened);
+  EXPECT_FALSE(seen.startMenuAfterOpen);
+  EXPECT_TRUE(seen.wallpaperAfterOpen);
+  EXPECT_EQ(editor.GetFileList(), (std::vector<std::string>{"C:\\My Documents\\Budget.xls"}));
+  EXPECT_TRUE(seen.saveAnswered);
+  EXPECT_EQ(seen.comboAfterSave, savedAs);
+  EXPECT_EQ(seen.folderAfterSave, FolderOf(savedAs));
+  // Save as names the file; nothing is written before OK.
+  EXPECT_FALSE(Exists(savedAs));
+  EXPECT_EQ(GetFileAttributesA(savedAs.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The main window's Configure command with this editor: after OK the

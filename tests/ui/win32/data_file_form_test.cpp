@@ -9,8 +9,10 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "config/options.h"
+#include "engine/file_utils.h"
 #include "ui/win32/forms.h"
 #include "ui/win32/forms_resource.h"
 #include "ui/win32/forms_test_support.h"
@@ -252,6 +254,40 @@ TEST_F(DataFileFormTest, ViewButtonsAndMenuItemsSetTheStyle) {
   EXPECT_FALSE(seen.detailsPressed);
   EXPECT_TRUE(seen.screenshot);
   EXPECT_EQ(picker.ViewStyle(), vsIcon);
+}
+
+TEST_F(DataFileFormTest, BrowseAddsTheChosenFile) {
+  TDataFileModel::ForgetBrowsedFolder();
+  // The dialog shows Wine's disk; the picker describes the file through the
+  // test's machine, which gets the same file.
+  const std::string chosen = FreshTempFile("qorvel_browse_test.txt");
+  {
+    std::ofstream out(chosen, std::ios::binary);
+    out << std::string(2048, 'x');
+  }
+  WriteFile(chosen, std::string(2048, 'x'));
+  TDataFileModel picker;
+  bool answered = false;
+  std::vector<std::string> names;
+  std::string total;
+  WindowDriver driver("Data Files", [&](HWND window) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_btBrowse, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_btBrowse)));
+    answered = AnswerSaveDialog("Add files", chosen);
+    WaitUntil([&] { return ListCount(Files(window)) == 1; });
+    names = ListColumn(Files(window));
+    total = Panel(window, 1);
+    Press(window, IDOK);
+  });
+  EXPECT_TRUE(ShowDataFiles(nullptr, picker));
+  ASSERT_TRUE(driver.Join());
+  DeleteFileA(chosen.c_str());
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(names, (std::vector<std::string>{chosen}));
+  EXPECT_EQ(total, "2.00 KB");
+  // The next browse starts in the chosen file's folder.
+  EXPECT_EQ(TDataFileModel::LastBrowsedFolder(), FolderOf(chosen));
+  TDataFileModel::ForgetBrowsedFolder();
 }
 
 // A drop as the shell makes it: a DROPFILES header, then the names, each

@@ -110,6 +110,61 @@ TEST_F(OptionsFormTest, UntickedFolderIsNotCheckedAndCancelChangesNothing) {
   EXPECT_EQ(Options().BackupDir, "C:\\Nowhere");
 }
 
+// The folder browser of "&Browse...": its title, the edit box's folder
+// selected at first and shown as the status text, and OK putting the chosen
+// folder into the edit box.
+TEST_F(OptionsFormTest, BrowseChoosesTheBackupFolder) {
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, sizeof windows);
+  Options().CreateBackup = true;
+  Options().BackupDir = windows;
+  struct Seen {
+    bool browserShown = false, titleShown = false;
+    std::string status, edit;
+  } seen;
+  WindowDriver driver("Options", [&](HWND window) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_btChooseFolder, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_btChooseFolder)));
+    HWND browser = WaitForWindow("Browse for Folder");
+    seen.browserShown = browser != nullptr;
+    if (browser) {
+      // The title and the status text are labels of the browser.
+      auto labels = [&] {
+        std::vector<std::string> texts;
+        for (HWND child = GetWindow(browser, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+          char cls[32] = "";
+          GetClassNameA(child, cls, sizeof cls);
+          if (lstrcmpiA(cls, "Static") == 0) texts.push_back(TextOf(child));
+        }
+        return texts;
+      };
+      WaitUntil([&] {
+        for (const std::string& t : labels())
+          if (lstrcmpiA(t.c_str(), windows) == 0) return true;
+        return false;
+      }, 5000);
+      for (const std::string& t : labels()) {
+        if (t == "Select the location for backup files.") seen.titleShown = true;
+        if (lstrcmpiA(t.c_str(), windows) == 0) seen.status = t;
+      }
+      SaveScreenshot(browser, "options_folder_browser");
+      PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+      WaitUntil([&] { return !IsWindow(browser); });
+    }
+    WaitUntil([&] { return IsWindowEnabled(window) != FALSE; });
+    seen.edit = ItemTextOf(window, IDC_edBackupDir);
+    Press(window, IDCANCEL);
+  });
+  EXPECT_FALSE(ShowOptions(nullptr));
+  ASSERT_TRUE(driver.Join());
+  ASSERT_TRUE(seen.browserShown);
+  EXPECT_TRUE(seen.titleShown);
+  EXPECT_EQ(lstrcmpiA(seen.status.c_str(), windows), 0) << seen.status;
+  EXPECT_EQ(lstrcmpiA(seen.edit.c_str(), windows), 0) << seen.edit;
+}
+
 using SettingsViewFormTest = FormTest;
 
 TEST_F(SettingsViewFormTest, ListsTheItemsAndDescribesTheOneClicked) {
