@@ -100,12 +100,12 @@ INT_PTR CALLBACK TFormDialog::DialogProc(HWND window, UINT message, WPARAM wPara
 
 namespace qv::ui {
 
-bool AskFileNames(HWND owner, const TFileDialogSpec& spec, DWORD flags, bool save,
+bool AskFileNames(HWND owner, const TFileDialogSpec& kind, DWORD flags, bool save,
                   const std::string& initialName, const std::string& initialFolder,
                   std::vector<std::string>& names) {
   // "Description|Pattern|..." becomes the dialog's list of NUL-ended
   // strings with a second NUL at the end.
-  std::string filter = spec.filter;
+  std::string filter = kind.filter;
   for (char& c : filter)
     if (c == '|') c = '\0';
   filter.append(2, '\0');
@@ -123,8 +123,8 @@ bool AskFileNames(HWND owner, const TFileDialogSpec& spec, DWORD flags, bool sav
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-  ofn.lpstrTitle = spec.title;
-  ofn.lpstrDefExt = spec.defaultExt && *spec.defaultExt ? spec.defaultExt : nullptr;
+  ofn.lpstrTitle = kind.title;
+  ofn.lpstrDefExt = kind.defaultExt && *kind.defaultExt ? kind.defaultExt : nullptr;
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | flags;
   if (!(save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn))) return false;
 

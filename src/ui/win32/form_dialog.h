@@ -75,12 +75,12 @@ class TBusyCursor {
 
 namespace qv::ui {
 
-// A common open- or save-file dialog for `spec` (read-only box hidden, the
+// A common open- or save-file dialog of this `kind` (read-only box hidden, the
 // current folder left as it was). `flags` adds OFN_* options
 // (OFN_FILEMUSTEXIST, OFN_OVERWRITEPROMPT, OFN_ALLOWMULTISELECT).
 // `initialName` and `initialFolder` may be empty. True with the chosen
 // names (full paths) when the person pressed OK.
-bool AskFileNames(HWND owner, const TFileDialogSpec& spec, DWORD flags, bool save,
+bool AskFileNames(HWND owner, const TFileDialogSpec& kind, DWORD flags, bool save,
                   const std::string& initialName, const std::string& initialFolder,
                   std::vector<std::string>& names);
 
