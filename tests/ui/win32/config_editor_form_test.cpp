@@ -54,7 +54,7 @@ TEST_F(ConfigEditorFormTest, ShowsTheConfigurationAndOkReturnsTheTicks) {
   Prepare(editor, name);
   struct Seen {
     std::string combo, description, expectedDescription;
-    std::vector<std::string> personality, connectivity, captions;
+    std::vector<std::string> personality, connectivity, captions, hints;
     bool startMenu = false, printers = true, screenshot = false;
     int personalitySelected = -1, connectivitySelected = -1;
     bool okEnabled = false, checkBoxes = false;
@@ -77,6 +77,7 @@ TEST_F(ConfigEditorFormTest, ShowsTheConfigurationAndOkReturnsTheTicks) {
     seen.connectivitySelected = SelectedCount(Connectivity(window));
     seen.description = ItemTextOf(window, IDC_txtItemDescription);
     seen.okEnabled = ItemEnabled(window, IDOK);
+    for (int id : {IDC_btOpenFile, IDC_btSaveFileAs, IDOK}) seen.hints.push_back(HintOf(window, id));
     seen.screenshot = SaveScreenshot(window, "config_editor");
     // A person ticks Printers and clears the Start Menu, then presses OK.
     SetListChecked(Personality(window), FindListItem(Personality(window), "Printers"), true);
@@ -104,6 +105,9 @@ TEST_F(ConfigEditorFormTest, ShowsTheConfigurationAndOkReturnsTheTicks) {
   EXPECT_EQ(seen.connectivitySelected, 1);
   EXPECT_EQ(seen.description, seen.expectedDescription);
   EXPECT_TRUE(seen.okEnabled);
+  EXPECT_EQ(seen.hints, (std::vector<std::string>{"Open an existing configuration file",
+                                                  "Save the current configuration as a new file",
+                                                  "Save the configuration"}));
   EXPECT_TRUE(seen.screenshot);
 
   // The editor's name was accepted without a question, and the file proved

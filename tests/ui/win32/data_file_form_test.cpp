@@ -91,6 +91,7 @@ TEST_F(DataFileFormTest, ShowsColumnsEntriesAndTotals) {
     seen.wildcardImage = item.iImage;
     seen.files = Panel(window, 0);
     seen.total = Panel(window, 1);
+    seen.hint = HintOf(window, IDC_edFilename);
     seen.add = ItemEnabled(window, IDC_btAdd);
     seen.del = ItemEnabled(window, IDC_btDelete);
     seen.all = ItemEnabled(window, IDC_btSelectAll);
@@ -117,6 +118,7 @@ TEST_F(DataFileFormTest, ShowsColumnsEntriesAndTotals) {
   EXPECT_LT(seen.wildcardImage, 0);
   EXPECT_EQ(seen.files, "4 file(s)");
   EXPECT_EQ(seen.total, "4.43 KB");  // 4,536 bytes
+  EXPECT_EQ(seen.hint, "Enter a filenme - wildcards are permitted");
   EXPECT_FALSE(seen.add);
   EXPECT_FALSE(seen.del);
   EXPECT_TRUE(seen.all);
@@ -288,6 +290,41 @@ TEST_F(DataFileFormTest, BrowseAddsTheChosenFile) {
   // The next browse starts in the chosen file's folder.
   EXPECT_EQ(TDataFileModel::LastBrowsedFolder(), FolderOf(chosen));
   TDataFileModel::ForgetBrowsedFolder();
+}
+
+// Without an image from the machine, an existing entry gets the shell's
+// system image for its kind; the list view shows the shell's image lists.
+TEST_F(DataFileFormTest, EntriesWithoutAnImageTakeTheShellsOwn) {
+  TDataFileModel picker([](const std::string& name) {
+    TFileDetails details;
+    details.exists = name != "C:\\Data\\*.xls";
+    details.folder = name == "C:\\Data\\Sub";
+    return details;  // no type name, no image index
+  });
+  picker.SetFileList({"C:\\Data\\small.txt", "C:\\Data\\Sub", "C:\\Data\\*.xls"});
+  std::vector<int> images;
+  bool smallList = false, largeList = false;
+  WindowDriver driver("Data Files", [&](HWND window) {
+    for (int i = 0; i < ListCount(Files(window)); ++i) {
+      LVITEMA item{};
+      item.mask = LVIF_IMAGE;
+      item.iItem = i;
+      SendMessageA(Files(window), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      images.push_back(item.iImage);
+    }
+    smallList = SendMessageA(Files(window), LVM_GETIMAGELIST, LVSIL_SMALL, 0) != 0;
+    largeList = SendMessageA(Files(window), LVM_GETIMAGELIST, LVSIL_NORMAL, 0) != 0;
+    Press(window, IDCANCEL);
+  });
+  EXPECT_FALSE(ShowDataFiles(nullptr, picker));
+  ASSERT_TRUE(driver.Join());
+  EXPECT_TRUE(smallList);
+  EXPECT_TRUE(largeList);
+  ASSERT_EQ(images.size(), 3u);
+  EXPECT_GE(images[0], 0);
+  EXPECT_GE(images[1], 0);
+  EXPECT_NE(images[0], images[1]);  // a file's image is not a folder's
+  EXPECT_LT(images[2], 0);
 }
 
 // A drop as the shell makes it: a DROPFILES header, then the names, each

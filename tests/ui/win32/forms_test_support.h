@@ -111,4 +111,33 @@ inline int CheckedCount(HWND list) {
   return n;
 }
 
+// The tooltip text a dialog gives one of its controls ("" for none).
+inline std::string HintOf(HWND dialog, int id) {
+  struct Find {
+    HWND owner;
+    HWND tooltip = nullptr;
+  } find{dialog};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(data);
+        char cls[64] = "";
+        GetClassNameA(window, cls, sizeof cls);
+        if (GetWindow(window, GW_OWNER) == f->owner && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) {
+          f->tooltip = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  if (!find.tooltip) return "";
+  char text[256] = "";
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+  tool.lpszText = text;
+  SendMessageA(find.tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
 }  // namespace qv::test
