@@ -1,6 +1,7 @@
 #include "ui/win32/main_form.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <stdexcept>
 
@@ -13,9 +14,12 @@
 #include "engine/status.h"
 #include "platform/machine.h"
 #include "platform/prompts.h"
-#include "registry/reg_utils.h"
+#include "app/app_list.h"
 #include "stream/connection.h"
+#include "ui/logic/dropped_files.h"
+#include "ui/logic/main_model.h"
 #include "ui/win32/debug_form.h"
+#include "ui/win32/forms.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/small_dialogs.h"
 #include "ui/win32/status_form.h"
@@ -58,34 +62,54 @@ std::string FullHint(int id) {
   return std::string();
 }
 
-std::string ShortHint(int id) {
-  std::string hint = FullHint(id);
-  std::size_t bar = hint.find('|');
-  return bar == std::string::npos ? hint : hint.substr(0, bar);
-}
-
-std::string BareName(const std::string& path) {
-  std::size_t slash = path.find_last_of("\\/:");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOfPath(const std::string& path) {
-  std::size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-// One replace-or-merge question; false when it was cancelled. The answer
-// is stored whichever button closed the window.
-bool AskReplaceOrMerge(HWND owner, const std::string& question, bool& replace) {
-  TQueryForm form;
-  form.SetQuestion(question);
-  form.SetReplace(replace);
-  INT_PTR answer = form.ShowModal(owner);
-  replace = form.IsReplace();
-  return answer == IDOK;
-}
+// Recent settings files in the File menu: command IDs from here on, one
+// per entry (1-based).
+constexpr int kRecentFileFirst = 1700;
 
 }  // namespace
+
+// The File menu as the recent-files list sees it: the list appends its
+// items (a separator, then one per entry) at the menu's end and takes them
+// away again as a whole.
+class TFileMenu : public IMRUMenu {
+ public:
+  explicit TFileMenu(HMENU menu) : menu_(menu) {}
+  ~TFileMenu() override { RemoveMRUItems(); }
+
+  int GetCount() override { return GetMenuItemCount(menu_); }
+  IMRUMenu* GetParent() override { return nullptr; }
+  int IndexOf(IMRUMenu*) override { return -1; }
+  IMRUMenu* InsertMRUItem(int index, const std::string& caption, int entry) override {
+    const int count = GetMenuItemCount(menu_);
+    const UINT at = static_cast<UINT>(index < 0 || index > count ? count : index);
+    const UINT_PTR id = entry > 0 ? static_cast<UINT_PTR>(kRecentFileFirst + entry) : 0;
+    if (caption == "-")
+      InsertMenuA(menu_, at, MF_BYPOSITION | MF_SEPARATOR, id, nullptr);
+    else
+      InsertMenuA(menu_, at, MF_BYPOSITION | MF_STRING, id, caption.c_str());
+    items_.push_back(std::make_unique<Item>());
+    return items_.back().get();
+  }
+  void RemoveMRUItems() override {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      DeleteMenu(menu_, GetMenuItemCount(menu_) - 1, MF_BYPOSITION);
+    items_.clear();
+  }
+
+ private:
+  // An item the list made; it holds nothing itself.
+  class Item : public IMRUMenu {
+   public:
+    int GetCount() override { return 0; }
+    IMRUMenu* GetParent() override { return nullptr; }
+    int IndexOf(IMRUMenu*) override { return -1; }
+    IMRUMenu* InsertMRUItem(int, const std::string&, int) override { return nullptr; }
+    void RemoveMRUItems() override {}
+  };
+
+  HMENU menu_;
+  std::vector<std::unique_ptr<Item>> items_;
+};
 
 TMainForm::TMainForm() {
   qv::ui::EnsureCommonControls();
@@ -117,6 +141,8 @@ TMainForm::TMainForm() {
 }
 
 TMainForm::~TMainForm() {
+  model_.reset();
+  fileMenu_.reset();
   statusScope_.reset();
   status_.reset();
   if (qv::ui::MainWindow() == hwnd_) qv::ui::SetMainWindow(nullptr);
@@ -194,41 +220,39 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::FormCreate() {
-  RegisterFileAssociation();
+  // Settings files open in this program from the shell (an unattended load).
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  RegisterFileAssociation(path);
   CreateControls();
-  EnableUndo(false);
-  UpdateReportItem();
-  // Windows of later steps: enabled once they are built.
-  HMENU menu = GetMenu(hwnd_);
-  for (int id : {IDM_miOptions, IDM_Configuration1, IDM_miViewSettings,
-                 IDM_miInstalledApplications})
-    EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
-  EnableWindow(GetDlgItem(hwnd_, IDC_btView), FALSE);
-  SendMessageA(toolbar_, TB_ENABLEBUTTON, IDC_btConfigure, FALSE);
+  DragAcceptFiles(hwnd_, TRUE);
 
   status_ = std::make_unique<TStatusForm>(hwnd_);
   statusScope_ = std::make_unique<StatusScope>(*status_);
 
-  // The stored configuration file, when there is one; else the default.
-  const std::string& config = Options().ConfigFile;
-  if (!config.empty()) CurrentConfig().Load(config);
-}
-
-void TMainForm::RegisterFileAssociation() {
-  // Settings files open in this program from the shell (an unattended load).
-  // Errors are ignored.
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  UTLSetRegString(qv::hkey::ClassesRoot, "\\.QRV", "", "qrv_auto_file");
-  UTLSetRegString(qv::hkey::ClassesRoot, "\\qrv_auto_file", "", "QRV file");
-  UTLSetRegString(qv::hkey::ClassesRoot, "\\qrv_auto_file\\shell\\open\\command", "",
-                  std::string("\"") + path + "\" \"%1\"");
+  TMainWindowHooks hooks;
+  hooks.AskReplace = [this](const std::string& question, bool& replace) {
+    TQueryForm form;
+    form.SetQuestion(question);
+    form.SetReplace(replace);
+    const INT_PTR answer = form.ShowModal(hwnd_);
+    replace = form.IsReplace();
+    return answer == IDOK;
+  };
+  hooks.ShowReport = [this] { ShowLines(RunReport().Lines()); };
+  hooks.ShowEditor = [this](TConfigEditorModel& editor) { return ShowConfigEditor(hwnd_, editor); };
+  fileMenu_ = std::make_unique<TFileMenu>(GetSubMenu(GetMenu(hwnd_), 0));
+  model_ = std::make_unique<TMainModel>(fileMenu_.get(), std::move(hooks));
+  UpdateCommands();
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_MENUSELECT: {
       UINT flags = HIWORD(wParam);
@@ -251,7 +275,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (header->code == TTN_GETDISPINFOA) {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         static std::string tip;
-        tip = ShortHint(static_cast<int>(header->idFrom));
+        tip = TooltipHint(FullHint(static_cast<int>(header->idFrom)));
         info->lpszText = tip.data();
       }
       return 0;
@@ -267,6 +291,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int id) {
+  if (id > kRecentFileFirst && id <= kRecentFileFirst + kRecentFilesMaximum) {
+    model_->RecentFiles().EntryClicked(id - kRecentFileFirst);
+    UpdateCommands();
+    return;
+  }
   switch (id) {
     case IDC_btSave:
     case IDC_btSaveSettings:
@@ -280,14 +309,26 @@ void TMainForm::OnCommand(int id) {
       break;
     case IDC_btUndo:
     case IDM_miUndo:
-      UndoClick();
+      model_->UndoCommand();
+      UpdateCommands();
       break;
-    case IDM_miReport: {
-      TReportDialog dialog;
-      dialog.SetLines(RunReport().Lines());
-      dialog.ShowModal(hwnd_);
+    case IDC_btConfigure:
+    case IDM_Configuration1:
+      model_->ConfigureCommand();
       break;
-    }
+    case IDM_miOptions:
+      ShowOptions(hwnd_);
+      break;
+    case IDC_btView:
+    case IDM_miViewSettings:
+      ShowSettingsView(hwnd_);
+      break;
+    case IDM_miReport:
+      ShowLines(RunReport().Lines());
+      break;
+    case IDM_miInstalledApplications:
+      ShowLines(InstalledApplicationLines());
+      break;
     case IDM_About1: {
       TAboutForm form;
       form.ShowModal(hwnd_);
@@ -304,26 +345,37 @@ void TMainForm::OnCommand(int id) {
   }
 }
 
-std::string TMainForm::HintFor(int id) {
-  std::string hint = FullHint(id);
-  std::size_t bar = hint.find('|');
-  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+void TMainForm::OnDropFiles(HDROP drop) {
+  std::vector<std::string> names =
+      DroppedFileNames([drop](std::uint32_t index, char* buffer, std::uint32_t size) {
+        return DragQueryFileA(drop, index, buffer, size);
+      });
+  DragFinish(drop);
+  model_->FilesDropped(names);
+  UpdateCommands();
 }
+
+std::string TMainForm::HintFor(int id) { return StatusHint(FullHint(id)); }
 
 void TMainForm::SetHint(const std::string& hint) {
   if (status_bar_ && qv::ui::WindowText(status_bar_) != hint)
     SetWindowTextA(status_bar_, hint.c_str());
 }
 
-void TMainForm::EnableUndo(bool enable) {
+void TMainForm::UpdateCommands() {
   // The menu item and the tool bar button always change together.
-  EnableMenuItem(GetMenu(hwnd_), IDM_miUndo, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-  SendMessageA(toolbar_, TB_ENABLEBUTTON, IDC_btUndo, enable ? TRUE : FALSE);
+  const bool undo = model_ && model_->UndoEnabled();
+  EnableMenuItem(GetMenu(hwnd_), IDM_miUndo, MF_BYCOMMAND | (undo ? MF_ENABLED : MF_GRAYED));
+  SendMessageA(toolbar_, TB_ENABLEBUTTON, IDC_btUndo, undo ? TRUE : FALSE);
+  const bool report = RunReport().HasLines();
+  EnableMenuItem(GetMenu(hwnd_), IDM_miReport, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
+  DrawMenuBar(hwnd_);
 }
 
-void TMainForm::UpdateReportItem() {
-  EnableMenuItem(GetMenu(hwnd_), IDM_miReport,
-                 MF_BYCOMMAND | (RunReport().HasLines() ? MF_ENABLED : MF_GRAYED));
+void TMainForm::ShowLines(const std::vector<std::string>& lines) {
+  TReportDialog dialog;
+  dialog.SetLines(lines);
+  dialog.ShowModal(hwnd_);
 }
 
 void TMainForm::SaveClick() {
@@ -332,26 +384,16 @@ void TMainForm::SaveClick() {
   request.defaultExtension = "QRV";
   request.filter = "QRV files (*.qrv)|*.QRV";
   request.overwritePrompt = true;
-  request.initialFolder = lastSaveFolder_;
+  request.initialFolder = model_->LastSaveFolder();
   std::string fileName;
   if (!qv::ui::AskSaveFileName(hwnd_, request, fileName)) return;
-  lastSaveFolder_ = FolderOfPath(fileName);
-  // The configuration editor comes in here once it exists: the save then
-  // uses the configuration it was given.
   SaveTo(fileName);
 }
 
 bool TMainForm::SaveTo(const std::string& fileName) {
-  TWriteFileConnection writer;
-  writer.ConnectionVersion = kConnectionVersion;
-  if (!writer.Open(fileName, kSettingsMagic)) {
-    ShowErrorBox("Error saving " + fileName + "\r\n" + writer.LastError());
-    return false;
-  }
-  Options().LastSavedFile = fileName;
-  SETTINGS_RC result = SaveSettings(fileName, writer, false, false);
-  UpdateReportItem();
-  return result == SETTINGS_OK;
+  const bool saved = model_->SaveCommand(fileName);
+  UpdateCommands();
+  return saved;
 }
 
 void TMainForm::LoadClick() {
@@ -361,95 +403,14 @@ void TMainForm::LoadClick() {
   request.filter = "QRV files (*.qrv)|*.QRV";
   std::string fileName;
   if (!qv::ui::AskOpenFileName(hwnd_, request, fileName)) return;
-  LoadFile(fileName);
+  model_->LoadCommand(fileName);
+  UpdateCommands();
 }
 
 bool TMainForm::LoadFile(const std::string& fileName) {
-  bool loaded = false;
-  if (std::unique_ptr<TReadFileConnection> reader = OpenForLoad(fileName)) {
-    ApplyLoad(fileName, *reader);
-    loaded = true;
-  }
-  UpdateReportItem();
+  const bool loaded = model_->LoadFile(fileName);
+  UpdateCommands();
   return loaded;
-}
-
-std::unique_ptr<TReadFileConnection> TMainForm::OpenForLoad(const std::string& fileName) {
-  auto reader = std::make_unique<TReadFileConnection>();
-  if (!reader->Open(fileName, kSettingsMagic)) {
-    // A file that cannot be opened has had its box from Open itself; one
-    // that opens but is no settings file is refused here with its reason.
-    if (reader->LastError().rfind("Error opening file", 0) != 0)
-      ShowErrorBox("Error reading " + fileName + "\r\n" + reader->LastError());
-    return nullptr;
-  }
-  qv::IPrompts* prompts = qv::CurrentMachine().Prompts();
-  bool ctrlHeld = prompts && prompts->KeyDown(qv::vk::Control);
-  if (reader->ConnectionVersion != kConnectionVersion && !ctrlHeld) {
-    ShowErrorBox("QRV File version mismatch : Unable to load " + fileName);
-    return nullptr;
-  }
-  // Read the file's item lists ahead, then go back so the load reads them
-  // again from the same place.
-  TCatConfig configuration;
-  try {
-    std::int32_t start = reader->GetPosition();
-    configuration.ReadItemLists(*reader);
-    reader->Seek(start - reader->GetPosition());
-  } catch (const std::exception& e) {
-    ShowErrorBox("Error reading " + fileName + "\r\n" + e.what());
-    return nullptr;
-  }
-  TOptions& options = Options();
-  const std::string name = BareName(fileName);
-  if (configuration.PersonalityItems.IsSelected("Start Menu") &&
-      !AskReplaceOrMerge(hwnd_,
-                         "The file " + name +
-                             " contains a new Start Menu. Do you want to REPLACE or MERGE your "
-                             "existing StartMenu with the new one ?",
-                         options.ReplaceStartMenu))
-    return nullptr;
-  if (configuration.PersonalityItems.IsSelected("Desktop Icons") &&
-      !AskReplaceOrMerge(hwnd_,
-                         "The file " + name +
-                             " contains a new set of Desktop Icons. Do you want to REPLACE or "
-                             "MERGE your existing Desktop Icons with the new one ?",
-                         options.ReplaceDesktop))
-    return nullptr;
-  return reader;
-}
-
-void TMainForm::ApplyLoad(const std::string& fileName, TConnection& reader) {
-  TUndoManager& undo = UndoManager();
-  undo.Recording = true;
-  StatusWindow().SetCaption("Loading settings...");
-  std::string backupFile;
-  SETTINGS_RC result = LoadSettings(fileName, reader, true, backupFile, false);
-  if (result == SETTINGS_ERROR) {
-    EnableUndo(true);
-    TReportDialog dialog;
-    dialog.SetLines(RunReport().Lines());
-    dialog.ShowModal(hwnd_);
-  } else if (result == SETTINGS_OK) {
-    if (AskKeepSettings(backupFile)) {
-      EnableUndo(true);
-      TReportDialog dialog;
-      dialog.SetLines(RunReport().Lines());
-      dialog.ShowModal(hwnd_);
-    } else {
-      undo.Restore();
-      EnableUndo(false);
-      if (Options().CreateBackup && !backupFile.empty())
-        qv::CurrentMachine().Files().Remove(backupFile);
-    }
-  }
-  undo.Recording = false;
-}
-
-void TMainForm::UndoClick() {
-  EnableUndo(false);
-  if (UndoManager().UndoAvailable()) UndoManager().Restore();
-  UpdateReportItem();
 }
 
 void RunMainWindow(bool showDebugWindow) {

@@ -1,22 +1,21 @@
 // The main window: menus, tool bar, the three large buttons and pnlStatus.
-//
-// A first shell: Save, Load, Undo, Report, About and Command line work
-// through the engine directly. Configure, Options, View Settings,
-// Installed Applications, the recent-files list and drag and drop come
-// with their windows and the window-free models (configuration editor,
-// options dialog, settings viewer, main window decisions) that the
-// handlers below are then to be wired to.
+// What its commands decide is TMainModel's; the window shows the dialogs
+// and keeps the menus' enabled states and the recent files in step.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class TConnection;
+class TMainModel;
 class TReadFileConnection;
 class TStatusForm;
 class StatusScope;
+class TFileMenu;
 
 class TMainForm {
  public:
@@ -32,14 +31,13 @@ class TMainForm {
 
   void Show();
 
+  TMainModel& Model() { return *model_; }
+
   // The whole interactive load of one file; true when it was loaded.
   bool LoadFile(const std::string& fileName);
-  // The reader positioned at the file's body, or null (wrong file, wrong
-  // version without Ctrl held, or a question cancelled).
-  std::unique_ptr<TReadFileConnection> OpenForLoad(const std::string& fileName);
-  void ApplyLoad(const std::string& fileName, TConnection& reader);
 
-  // Saves into `fileName` (the Save command after its dialog).
+  // The Save command after its dialog: the configuration editor, then the
+  // save into `fileName`.
   bool SaveTo(const std::string& fileName);
 
   // The hint shown in pnlStatus for a control or menu item (the part after
@@ -51,15 +49,15 @@ class TMainForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
   void CreateControls();
-  void RegisterFileAssociation();
   void OnCommand(int id);
+  void OnDropFiles(HDROP drop);
   void SetHint(const std::string& hint);
-  void EnableUndo(bool enable);
-  void UpdateReportItem();
+  // Undo (menu and tool bar) and Report as the model says.
+  void UpdateCommands();
+  void ShowLines(const std::vector<std::string>& lines);
 
   void SaveClick();
   void LoadClick();
-  void UndoClick();
 
   HWND hwnd_ = nullptr;
   HWND toolbar_ = nullptr;
@@ -67,7 +65,8 @@ class TMainForm {
   HACCEL accelerators_ = nullptr;
   std::unique_ptr<TStatusForm> status_;
   std::unique_ptr<StatusScope> statusScope_;
-  std::string lastSaveFolder_;
+  std::unique_ptr<TFileMenu> fileMenu_;
+  std::unique_ptr<TMainModel> model_;
 };
 
 // Creates the main window and the hidden debug window, shows the debug

@@ -79,8 +79,10 @@ TEST_F(MainFormTest, HasItsMenusButtonsAndToolBar) {
   // Undo and the report wait for a load and a run.
   EXPECT_FALSE(MenuEnabled(menu, IDM_miUndo));
   EXPECT_FALSE(MenuEnabled(menu, IDM_miReport));
-  EXPECT_TRUE(MenuEnabled(menu, IDM_miSaveSettings));
-  EXPECT_TRUE(MenuEnabled(menu, IDM_miLoadSettings));
+  for (int id : {IDM_miSaveSettings, IDM_miLoadSettings, IDM_miOptions, IDM_Configuration1,
+                 IDM_miViewSettings, IDM_miInstalledApplications})
+    EXPECT_TRUE(MenuEnabled(menu, id)) << id;
+  EXPECT_TRUE(ItemEnabled(window, IDC_btView));
 
   EXPECT_EQ(ItemTextOf(window, IDC_btSave), "Save Settings");
   EXPECT_EQ(ItemTextOf(window, IDC_btLoad), "Load Settings");
@@ -153,11 +155,19 @@ TEST_F(MainFormTest, SaveThenLoadKeptThenUndo) {
 
   // Save through the File menu: the dialog, then the run with the status
   // window.
-  bool answered = false;
-  std::thread saver([&] { answered = AnswerSaveDialog("Save Settings as", file); });
+  bool answered = false, edited = false;
+  std::thread saver([&] {
+    answered = AnswerSaveDialog("Save Settings as", file);
+    // The configuration editor comes first, then the run.
+    HWND editor = answered ? WaitForDialog("Configuration Editor") : nullptr;
+    if (!editor) return;
+    edited = true;
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  });
   SendMessageA(window, WM_COMMAND, IDM_miSaveSettings, 0);
   saver.join();
   ASSERT_TRUE(answered);
+  ASSERT_TRUE(edited);
   EXPECT_EQ(ReadWholeFile(file).substr(4, 7), "ZTR QRV");
   EXPECT_EQ(Options().LastSavedFile, file);
   EXPECT_TRUE(MenuEnabled(GetMenu(window), IDM_miReport));
@@ -190,7 +200,16 @@ TEST_F(MainFormTest, SaveThenLoadKeptThenUndo) {
   // Undo: restores and disables itself.
   SendMessageA(window, WM_COMMAND, IDM_miUndo, 0);
   EXPECT_FALSE(MenuEnabled(GetMenu(window), IDM_miUndo));
+
+  // The file is now the first recent file at the end of the File menu.
+  HMENU fileMenu = GetSubMenu(GetMenu(window), 0);
+  const int items = GetMenuItemCount(fileMenu);
+  char last[MAX_PATH + 8] = "";
+  GetMenuStringA(fileMenu, items - 1, last, sizeof last, MF_BYPOSITION);
+  EXPECT_EQ(std::string(last), "&1 " + file);
+  EXPECT_TRUE(GetMenuState(fileMenu, items - 2, MF_BYPOSITION) & MF_SEPARATOR);
   DeleteFileA(file.c_str());
+  DeleteFileA((file.substr(0, file.size() - 4) + ".cfg").c_str());
 }
 
 TEST_F(MainFormTest, LoadOfAnotherVersionIsRefused) {
@@ -203,7 +222,7 @@ TEST_F(MainFormTest, LoadOfAnotherVersionIsRefused) {
   }
   std::string box;
   std::thread closer([&] {
-    HWND error = WaitForDialog("Qorvel");
+    HWND error = WaitForDialog("Qorvel : Error");
     if (!error) return;
     char text[512] = "";
     GetDlgItemTextA(error, 0xFFFF, text, sizeof text);  // the box's text
@@ -226,7 +245,7 @@ TEST_F(MainFormTest, LoadOfAFileThatIsNoSettingsFileSaysWhy) {
   std::vector<std::string> boxes;
   std::thread closer([&] {
     // Every box that comes within a second is read and closed.
-    while (HWND error = WaitForDialog("Qorvel", 1000)) {
+    while (HWND error = WaitForDialog("Qorvel : Error", 1000)) {
       char text[512] = "";
       GetDlgItemTextA(error, 0xFFFF, text, sizeof text);
       boxes.push_back(text);
@@ -236,10 +255,32 @@ TEST_F(MainFormTest, LoadOfAFileThatIsNoSettingsFileSaysWhy) {
   });
   EXPECT_FALSE(form.LoadFile(file));
   closer.join();
-  EXPECT_EQ(boxes, std::vector<std::string>{"Error reading " + file + "\r\n" + file +
-                                            " is not a valid settings file."});
+  EXPECT_EQ(boxes, std::vector<std::string>{file + " is not a valid settings file."});
   EXPECT_FALSE(UndoManager().UndoAvailable());
   DeleteFileA(file.c_str());
+}
+
+TEST_F(MainFormTest, InstalledApplicationsAndTheViewerOpenFromTheMenus) {
+  TMainForm form;
+  form.Show();
+  std::vector<std::string> lines;
+  WindowDriver report("Report", [&](HWND window) {
+    lines.push_back(ItemTextOf(window, IDC_memoContents));
+    Click(window, IDCANCEL);
+  });
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_miInstalledApplications, 0);
+  EXPECT_TRUE(report.Join());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(" Installed applications detected."), std::string::npos) << lines[0];
+
+  bool viewed = false;
+  WindowDriver viewer("Current Settings", [&](HWND window) {
+    viewed = true;
+    Click(window, IDCANCEL);
+  });
+  SendMessageA(form.Handle(), WM_COMMAND, IDC_btView, 0);
+  EXPECT_TRUE(viewer.Join());
+  EXPECT_TRUE(viewed);
 }
 
 TEST_F(MainFormTest, RunMainWindowShowsTheDebugWindowWhenAsked) {
