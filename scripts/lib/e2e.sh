@@ -132,6 +132,38 @@ run_e2e() {  # qorvel.exe
   check "an unknown switch exits with -1" test "$(cat "$rc_file")" = 255
   rm -f "$rc_file"
 
+  # Without parameters: the first-run about box (Enter closes it), then the
+  # main window, kept as a screenshot and closed with Alt+F4.
+  local shots="$build/win64/screenshots" about main
+  mkdir -p "$shots"
+  rc_file=$(mktemp)
+  (status=0; on_pc "$dst" wine "$exe" >/dev/null 2>&1 || status=$?; echo "$status" >"$rc_file") &
+  pid=$!
+  about=$(timeout 30 xdotool search --sync --name '^ZTR Qorvel$' 2>/dev/null | head -n 1) || true
+  [ -n "$about" ] && /usr/bin/import -window "$about" "$shots/qorvel-about.png" >/dev/null 2>&1
+  main=
+  for tries in $(seq 1 40); do
+    [ -n "$about" ] && xdotool windowfocus --sync "$about" key Return >/dev/null 2>&1
+    sleep 0.5
+    main=$(xdotool search --name '^ZTR Qorvel$' 2>/dev/null | grep -v "^$about\$" | head -n 1) || true
+    [ -n "$main" ] && break
+  done
+  check "qorvel.exe without parameters shows the about box, then the main window" \
+    test -n "$about" -a -n "$main"
+  if [ -n "$main" ]; then
+    sleep 1
+    /usr/bin/import -window "$main" "$shots/qorvel-main.png" >/dev/null 2>&1
+    xdotool windowfocus --sync "$main" key alt+F4 >/dev/null 2>&1 || true
+  fi
+  for tries in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  fi
+  wait "$pid" 2>/dev/null || true
+  check "closing the main window ends the program with 0" test "$(cat "$rc_file")" = 0
+  rm -f "$rc_file"
+
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 }
