@@ -336,6 +336,49 @@ TEST_F(ConfigEditorFormTest, OpenAndSaveAsGoThroughTheFileDialogs) {
   EXPECT_EQ(GetFileAttributesA(savedAs.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(ConfigEditorFormTest, RecentFilesFillTheDropDownAndLoadWhenChosen) {
+  ForceFolders("C:\\Configs");
+  WriteFile("C:\\Configs\\other.cfg", kConfigText);
+  {
+    // An editor accepted two files; the later one comes first.
+    TConfigEditorModel earlier;
+    Prepare(earlier, "");
+    earlier.SetConfigFileText("C:\\Configs\\other.cfg");
+    machine().QueueAnswer(id::Yes);  // replace the existing file
+    ASSERT_EQ(earlier.Accept(), TConfigEditorModel::TAcceptResult::Accepted);
+    earlier.SetConfigFileText("C:\\Configs\\new.cfg");
+    ASSERT_EQ(earlier.Accept(), TConfigEditorModel::TAcceptResult::Accepted);
+  }
+  TConfigEditorModel editor;
+  Prepare(editor, "C:\\Configs\\new.cfg");
+  std::vector<std::string> dropDown;
+  std::string combo;
+  bool startMenu = true, wallpaper = false;
+  WindowDriver driver("Configuration Editor", [&](HWND window) {
+    HWND box = GetDlgItem(window, IDC_cbConfigFile);
+    const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[MAX_PATH] = "";
+      SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      dropDown.push_back(text);
+    }
+    // Choosing the second entry of the drop-down loads it.
+    SendMessageA(box, CB_SETCURSEL, 1, 0);
+    Notify(window, IDC_cbConfigFile, CBN_SELENDOK);
+    combo = ItemTextOf(window, IDC_cbConfigFile);
+    startMenu = ListChecked(Personality(window), FindListItem(Personality(window), "Start Menu"));
+    wallpaper = ListChecked(Personality(window), FindListItem(Personality(window), "Wallpaper"));
+    Press(window, IDCANCEL);
+  });
+  EXPECT_FALSE(ShowConfigEditor(nullptr, editor));
+  ASSERT_TRUE(driver.Join());
+  EXPECT_EQ(dropDown, (std::vector<std::string>{"C:\\Configs\\new.cfg", "C:\\Configs\\other.cfg"}));
+  EXPECT_EQ(combo, "C:\\Configs\\other.cfg");
+  EXPECT_FALSE(startMenu);
+  EXPECT_TRUE(wallpaper);
+  EXPECT_EQ(editor.GetFileList(), (std::vector<std::string>{"C:\\My Documents\\Budget.xls"}));
+}
+
 // The main window's Configure command with this editor: after OK the
 // configuration takes the ticks and is saved to the editor's file.
 TEST_F(ConfigEditorFormTest, ConfigureCommandSavesWhatTheEditorAccepted) {
