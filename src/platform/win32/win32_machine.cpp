@@ -14,6 +14,8 @@ ISystemParameters* Win32Machine::SystemParameters() { return &parameters_; }
 
 IProfiles* Win32Machine::Profiles() { return &profiles_; }
 
+IShell* Win32Machine::Shell() { return &shell_; }
+
 INetwork* Win32Machine::Network() { return &network_; }
 
 void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }

@@ -12,6 +12,7 @@
 #include "platform/prompts.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/system_parameters.h"
 
 namespace qv {
@@ -173,6 +174,7 @@ class Win32Machine : public Machine {
   IPrompts* Prompts() override;
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
+  IShell* Shell() override;
   INetwork* Network() override;
 
   // The program's main window, which owns what the system shows for the
@@ -186,6 +188,7 @@ class Win32Machine : public Machine {
   Win32Prompts prompts_;
   Win32SystemParameters parameters_;
   Win32Profiles profiles_;
+  Win32Shell shell_;
   Win32Network network_;
 };
 
