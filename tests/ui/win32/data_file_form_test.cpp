@@ -327,21 +327,6 @@ TEST_F(DataFileFormTest, EntriesWithoutAnImageTakeTheShellsOwn) {
   EXPECT_LT(images[2], 0);
 }
 
-// A drop as the shell makes it: a DROPFILES header, then the names, each
-// ended by a NUL, and one more NUL.
-HDROP MakeDrop(const std::vector<std::string>& names) {
-  std::string list;
-  for (const std::string& name : names) list += name + '\0';
-  list += '\0';
-  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = FALSE;
-  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
-  GlobalUnlock(memory);
-  return static_cast<HDROP>(memory);
-}
-
 TEST_F(DataFileFormTest, DroppedFilesArriveWithTheirFullNames) {
   // Longer than the 78 characters an older picker kept of a dropped name.
   const std::string longName =

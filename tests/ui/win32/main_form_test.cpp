@@ -283,6 +283,22 @@ TEST_F(MainFormTest, InstalledApplicationsAndTheViewerOpenFromTheMenus) {
   EXPECT_TRUE(viewed);
 }
 
+TEST_F(MainFormTest, DroppedFilesGoToTheModel) {
+  TMainForm form;
+  form.Show();
+  std::string box;
+  WindowDriver notice("Qorvel", [&](HWND window) {
+    char text[512] = "";
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+    box = text;
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+  });
+  SendMessageA(form.Handle(), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop({"C:\\a.qrv", "C:\\b.qrv"})), 0);
+  EXPECT_TRUE(notice.Join());
+  EXPECT_EQ(box, "Qorvel cannot load multiple settings files. Try again with a single file.");
+}
+
 TEST_F(MainFormTest, RunMainWindowShowsTheDebugWindowWhenAsked) {
   bool debugShown = false, mainShown = false;
   std::thread closer([&] {

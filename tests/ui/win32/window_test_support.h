@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,10 @@ bool AnswerSaveDialog(const std::string& caption, const std::string& fileName);
 
 // A file in the temporary folder, removed first.
 std::string FreshTempFile(const std::string& name);
+
+// A drop as the shell makes it (DROPFILES, then the names, each ended by a
+// zero, and one more); the window that receives it frees it.
+HDROP MakeDrop(const std::vector<std::string>& names);
 std::string ReadWholeFile(const std::string& path);
 
 }  // namespace qv::test
