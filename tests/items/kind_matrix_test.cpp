@@ -113,7 +113,9 @@ TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
   const bool targetHasPower =
       target.SystemParameters()->Parameter(spi::GetLowPowerTimeout, 0, &lowPower, 0);
   EXPECT_EQ(targetHasPower, to == okWin98);
-  if (targetHasPower) EXPECT_EQ(lowPower == 1500, powerMoves);
+  if (targetHasPower) {
+    EXPECT_EQ(lowPower == 1500, powerMoves);
+  }
   EXPECT_EQ(reported("Low Power Saving is activated after 25 minutes."), powerMoves);
 
   // Description and Windows 95/98 workgroup.
