@@ -1,7 +1,7 @@
 #include "ui/win32/small_dialogs.h"
 
-#include "app/startup.h"
 #include "engine/messages.h"
+#include "ui/logic/small_dialogs.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/ui_support.h"
 
@@ -55,14 +55,10 @@ void TReportDialog::btSaveClick() {
 // ---------------------------------------------------------------------------
 // About box
 
-std::string AboutVersionLine() {
-  return "Version 1.00  Build " + std::to_string(kBuildNumber);
-}
-
 TAboutForm::TAboutForm() : TModalDialog(IDD_AboutForm) {}
 
 void TAboutForm::FormCreate() {
-  SetDlgItemTextA(Handle(), IDC_Version, AboutVersionLine().c_str());
+  SetDlgItemTextA(Handle(), IDC_Version, AboutVersionText().c_str());
   HICON icon = LoadIconA(qv::ui::ResourceModule(), MAKEINTRESOURCEA(1));
   if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
   SendDlgItemMessageA(Handle(), IDC_ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -79,18 +75,6 @@ bool TAboutForm::OnCommand(int id, int code) {
 
 // ---------------------------------------------------------------------------
 // Command-line help
-
-std::vector<std::pair<std::string, std::string>> CommandLineHelpRows() {
-  return {
-      {"-l <filename.qrv>", "Load settings from the given file"},
-      {"-s <filename.qrv>", "Save settings to the given file"},
-      {"-r <filename.txt>", "Generate report file"},
-      {"-b <filename.qrv>", "Backup settings to the given file when loading new settings"},
-      {"-c <filename.cfg>", "Use the specified configuration file when saving settings"},
-      {"-a <filename.txt>", "List installed applications"},
-      {"-q ", "Quiet mode - no prompts are given"},
-  };
-}
 
 TCmdLineForm::TCmdLineForm() : TModalDialog(IDD_CmdLineForm) {}
 
@@ -110,12 +94,12 @@ void TCmdLineForm::FormCreate() {
                                 qv::ui::ResourceModule(), nullptr);
     SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   };
-  const auto rows = CommandLineHelpRows();
+  const std::vector<TSwitchHelp>& rows = CommandLineHelp();
   const int rowHeight = 12;
   int top = 8;
   for (std::size_t i = 0; i < rows.size(); ++i, top += rowHeight) {
-    label(rows[i].first, IDC_CmdLineSwitch + static_cast<int>(i), pixels(8, top, 72, 10));
-    label(rows[i].second, IDC_CmdLineMeaning + static_cast<int>(i), pixels(84, top, 248, 10));
+    label(rows[i].switchText, IDC_CmdLineSwitch + static_cast<int>(i), pixels(8, top, 72, 10));
+    label(rows[i].meaning, IDC_CmdLineMeaning + static_cast<int>(i), pixels(84, top, 248, 10));
   }
   // The OK button goes under the last row, and the window fits around it.
   RECT ok = pixels(145, top + 6, 50, 14);

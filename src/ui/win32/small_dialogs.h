@@ -29,9 +29,6 @@ class TReportDialog : public TModalDialog {
   std::vector<std::string> lines_;
 };
 
-// The text of the about box's version label.
-std::string AboutVersionLine();
-
 class TAboutForm : public TModalDialog {
  public:
   TAboutForm();
@@ -40,9 +37,6 @@ class TAboutForm : public TModalDialog {
   void FormCreate() override;
   bool OnCommand(int id, int code) override;
 };
-
-// The command-line help's rows: the switch as typed, and what it does.
-std::vector<std::pair<std::string, std::string>> CommandLineHelpRows();
 
 class TCmdLineForm : public TModalDialog {
  public:

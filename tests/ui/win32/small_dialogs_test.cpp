@@ -82,7 +82,6 @@ TEST_F(SmallDialogsTest, ReportSaveWritesTheShownLines) {
 }
 
 TEST_F(SmallDialogsTest, AboutBoxShowsProductAndBuild) {
-  EXPECT_EQ(AboutVersionLine(), "Version 1.00  Build 124");
   TAboutForm form;
   struct Seen {
     std::string product, version, ok;
