@@ -38,17 +38,8 @@ std::shared_ptr<void> OpenStatusWindow(bool quiet) {
 }
 
 bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  qv::IFiles& files = qv::CurrentMachine().Files();
-  qv::FileHandle handle;
-  if (files.Open(file, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, handle) !=
-      qv::err::Success)
-    return false;
-  std::uint32_t done = 0;
-  qv::WinError e = files.Write(handle, text.data(), static_cast<std::uint32_t>(text.size()), done);
-  files.Close(handle);
-  return e == qv::err::Success && done == text.size();
+  std::string error;
+  return WriteTextLines(file, lines, error);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "engine/file_utils.h"
 
+#include "engine/messages.h"
 #include "platform/machine.h"
 
 namespace {
@@ -36,4 +37,23 @@ bool ForceFolders(const std::string& path) {
   if (!parent.empty() && parent != folder && !ForceFolders(parent)) return false;
   qv::CurrentMachine().Files().MakeFolder(folder);
   return FolderExists(folder);
+}
+
+bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines,
+                    std::string& error) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  qv::IFiles& files = qv::CurrentMachine().Files();
+  qv::FileHandle handle = 0;
+  qv::WinError e =
+      files.Open(fileName, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, handle);
+  if (e == qv::err::Success) {
+    std::uint32_t done = 0;
+    e = files.Write(handle, text.data(), static_cast<std::uint32_t>(text.size()), done);
+    files.Close(handle);
+    if (e == qv::err::Success && done != text.size()) e = qv::err::DiskFull;
+  }
+  if (e == qv::err::Success) return true;
+  error = "Cannot write " + fileName + ". " + SystemErrorText(e);
+  return false;
 }

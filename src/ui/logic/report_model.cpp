@@ -1,8 +1,7 @@
 #include "ui/logic/report_model.h"
 
 #include "engine/messages.h"
-#include "platform/files.h"
-#include "platform/machine.h"
+#include "engine/file_utils.h"
 
 std::string TReportModel::Text() const {
   std::string text;
@@ -14,21 +13,8 @@ std::string TReportModel::Text() const {
 }
 
 bool TReportModel::SaveToFile(const std::string& fileName) const {
-  std::string text;
-  for (const std::string& line : lines_) text += line + "\r\n";
-  qv::IFiles& files = qv::CurrentMachine().Files();
-  qv::FileHandle handle = 0;
-  qv::WinError e =
-      files.Open(fileName, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, handle);
-  if (e == qv::err::Success) {
-    std::uint32_t done = 0;
-    e = files.Write(handle, text.data(), static_cast<std::uint32_t>(text.size()), done);
-    files.Close(handle);
-    if (e == qv::err::Success && done != text.size()) e = qv::err::DiskFull;
-  }
-  if (e != qv::err::Success) {
-    ShowErrorBox("Cannot write " + fileName + ". " + SystemErrorText(e));
-    return false;
-  }
-  return true;
+  std::string error;
+  if (WriteTextLines(fileName, lines_, error)) return true;
+  ShowErrorBox(error);
+  return false;
 }

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "engine/file_utils.h"
 #include "engine/messages.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/ui_support.h"
@@ -164,7 +165,7 @@ std::vector<std::string> TDebugForm::Lines() const {
 }
 
 bool TDebugForm::SaveToFile(const std::string& fileName, std::string& error) const {
-  return qv::ui::WriteTextLines(fileName, Lines(), error);
+  return WriteTextLines(fileName, Lines(), error);
 }
 
 void TDebugForm::SaveWithDialog() {

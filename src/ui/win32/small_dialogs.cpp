@@ -1,5 +1,6 @@
 #include "ui/win32/small_dialogs.h"
 
+#include "engine/file_utils.h"
 #include "engine/messages.h"
 #include "ui/logic/small_dialogs.h"
 #include "ui/win32/resource.h"
@@ -21,7 +22,7 @@ std::vector<std::string> TReportDialog::Lines() const {
 }
 
 bool TReportDialog::SaveToFile(const std::string& fileName, std::string& error) const {
-  return qv::ui::WriteTextLines(fileName, Lines(), error);
+  return WriteTextLines(fileName, Lines(), error);
 }
 
 void TReportDialog::FormCreate() {

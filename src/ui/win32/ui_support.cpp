@@ -127,23 +127,4 @@ bool AskOpenFileName(HWND owner, const SaveFileRequest& request, std::string& fi
   return AskFileName(owner, request, false, fileName);
 }
 
-bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines,
-                    std::string& error) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  qv::IFiles& files = qv::CurrentMachine().Files();
-  qv::FileHandle handle;
-  qv::WinError e =
-      files.Open(fileName, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, handle);
-  if (e == qv::err::Success) {
-    std::uint32_t done = 0;
-    e = files.Write(handle, text.data(), static_cast<std::uint32_t>(text.size()), done);
-    files.Close(handle);
-    if (e == qv::err::Success && done != text.size()) e = qv::err::DiskFull;
-  }
-  if (e == qv::err::Success) return true;
-  error = "Cannot write " + fileName + ". " + SystemErrorText(e);
-  return false;
-}
-
 }  // namespace qv::ui

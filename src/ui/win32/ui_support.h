@@ -48,10 +48,4 @@ bool AskSaveFileName(HWND owner, const SaveFileRequest& request, std::string& fi
 // The same for opening a file that must exist.
 bool AskOpenFileName(HWND owner, const SaveFileRequest& request, std::string& fileName);
 
-// Writes the lines as a text file (each line ends with CR LF), replacing
-// it, through the current machine's files. On failure `error` holds the
-// reason.
-bool WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines,
-                    std::string& error);
-
 }  // namespace qv::ui
