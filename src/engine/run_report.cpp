@@ -1,6 +1,7 @@
 #include "engine/run_report.h"
 
 #include "config/options.h"
+#include "engine/file_utils.h"
 #include "engine/messages.h"
 #include "engine/program.h"
 #include "engine/settings.h"
@@ -76,20 +77,8 @@ void TRunReport::CollectComments() {
 }
 
 bool TRunReport::SaveReport(const std::string& fileName) {
-  qv::IFiles& files = qv::CurrentMachine().Files();
-  std::string text;
-  for (const std::string& line : lines_) text += line + "\r\n";
-  qv::FileHandle h;
-  qv::WinError e = files.Open(fileName, qv::FileAccess::Write, qv::Disposition::CreateAlways, 0, h);
-  std::uint32_t done = 0;
-  if (e == qv::err::Success) {
-    e = files.Write(h, text.data(), static_cast<std::uint32_t>(text.size()), done);
-    files.Close(h);
-    if (e == qv::err::Success && done != text.size()) e = qv::err::DiskFull;
-  }
-  if (e != qv::err::Success) {
-    if (!IsQuietMode()) ShowErrorBox("Cannot write " + fileName + ". " + SystemErrorText(e));
-    return false;
-  }
-  return true;
+  std::string error;
+  if (WriteTextLines(fileName, lines_, error)) return true;
+  if (!IsQuietMode()) ShowErrorBox(error);
+  return false;
 }
