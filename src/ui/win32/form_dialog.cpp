@@ -58,7 +58,10 @@ INT_PTR CALLBACK TFormDialog::DialogProc(HWND window, UINT message, WPARAM wPara
     // The caller may have shown the wait cursor while it prepared the window.
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     self->FormCreate();
-    return TRUE;
+    // A window that put the focus on one of its controls keeps it there;
+    // otherwise the first control gets it.
+    HWND focus = GetFocus();
+    return focus && IsChild(window, focus) ? FALSE : TRUE;
   }
   auto* self = reinterpret_cast<TFormDialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!self) return FALSE;

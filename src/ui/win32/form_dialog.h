@@ -1,7 +1,8 @@
-// The base of the editor-like dialogs (configuration editor, data-file
-// picker, options, settings viewer): a dialog from forms.rc shown modally,
-// with notifications and any other message routed to the window's class,
-// plus the small helpers those windows share.
+// The base of the program's modal dialogs (configuration editor, data-file
+// picker, options, settings viewer, report, about box, command-line help,
+// replace-or-merge question): a dialog from the resource scripts shown
+// modally, with notifications and any other message routed to the window's
+// class, plus the small helpers those windows share.
 #pragma once
 
 #include <windows.h>

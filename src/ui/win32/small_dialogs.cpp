@@ -9,7 +9,7 @@
 // ---------------------------------------------------------------------------
 // Report window
 
-TReportDialog::TReportDialog() : TModalDialog(IDD_ReportDialog) {}
+TReportDialog::TReportDialog() : TFormDialog(IDD_ReportDialog) {}
 
 void TReportDialog::SetLines(const std::vector<std::string>& lines) {
   lines_ = lines;
@@ -33,7 +33,7 @@ void TReportDialog::FormCreate() {
   SetFocus(GetDlgItem(Handle(), IDCANCEL));
 }
 
-bool TReportDialog::OnCommand(int id, int code) {
+bool TReportDialog::OnCommand(int id, int code, HWND) {
   if (id == IDC_btSave && code == BN_CLICKED) {
     btSaveClick();
     return true;
@@ -56,7 +56,7 @@ void TReportDialog::btSaveClick() {
 // ---------------------------------------------------------------------------
 // About box
 
-TAboutForm::TAboutForm() : TModalDialog(IDD_AboutForm) {}
+TAboutForm::TAboutForm() : TFormDialog(IDD_AboutForm) {}
 
 void TAboutForm::FormCreate() {
   SetDlgItemTextA(Handle(), IDC_Version, AboutVersionText().c_str());
@@ -65,7 +65,7 @@ void TAboutForm::FormCreate() {
   SendDlgItemMessageA(Handle(), IDC_ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
-bool TAboutForm::OnCommand(int id, int code) {
+bool TAboutForm::OnCommand(int id, int code, HWND) {
   // OK is both the default and the cancel button.
   if (id == IDCANCEL) {
     Close(IDOK);
@@ -77,7 +77,7 @@ bool TAboutForm::OnCommand(int id, int code) {
 // ---------------------------------------------------------------------------
 // Command-line help
 
-TCmdLineForm::TCmdLineForm() : TModalDialog(IDD_CmdLineForm) {}
+TCmdLineForm::TCmdLineForm() : TFormDialog(IDD_CmdLineForm) {}
 
 void TCmdLineForm::FormCreate() {
   HWND dialog = Handle();
@@ -115,7 +115,7 @@ void TCmdLineForm::FormCreate() {
   qv::ui::CentreOnScreen(dialog);
 }
 
-bool TCmdLineForm::OnCommand(int id, int code) {
+bool TCmdLineForm::OnCommand(int id, int code, HWND) {
   // Escape answers OK too.
   if (id == IDCANCEL) {
     Close(IDOK);
@@ -127,7 +127,7 @@ bool TCmdLineForm::OnCommand(int id, int code) {
 // ---------------------------------------------------------------------------
 // Replace-or-merge question
 
-TQueryForm::TQueryForm() : TModalDialog(IDD_QueryForm) {}
+TQueryForm::TQueryForm() : TFormDialog(IDD_QueryForm) {}
 
 void TQueryForm::SetQuestion(const std::string& text) {
   question_ = text;
@@ -147,7 +147,7 @@ void TQueryForm::FormCreate() {
   SetReplace(replace_);
 }
 
-bool TQueryForm::OnCommand(int id, int code) {
+bool TQueryForm::OnCommand(int id, int code, HWND) {
   if (id == IDOK || id == IDCANCEL) {
     // The answer is kept whichever button closed the window.
     replace_ = IsDlgButtonChecked(Handle(), IDC_btMerge) != BST_CHECKED;

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "ui/win32/modal_dialog.h"
+#include "ui/win32/form_dialog.h"
 
 // Shows a list of lines (the run report, or any other list) and saves it.
-class TReportDialog : public TModalDialog {
+class TReportDialog : public TFormDialog {
  public:
   TReportDialog();
   // Fills the text area; any line list will do.
@@ -21,7 +21,7 @@ class TReportDialog : public TModalDialog {
 
  protected:
   void FormCreate() override;
-  bool OnCommand(int id, int code) override;
+  bool OnCommand(int id, int code, HWND control) override;
 
  private:
   void btSaveClick();
@@ -29,27 +29,27 @@ class TReportDialog : public TModalDialog {
   std::vector<std::string> lines_;
 };
 
-class TAboutForm : public TModalDialog {
+class TAboutForm : public TFormDialog {
  public:
   TAboutForm();
 
  protected:
   void FormCreate() override;
-  bool OnCommand(int id, int code) override;
+  bool OnCommand(int id, int code, HWND control) override;
 };
 
-class TCmdLineForm : public TModalDialog {
+class TCmdLineForm : public TFormDialog {
  public:
   TCmdLineForm();
 
  protected:
   void FormCreate() override;
-  bool OnCommand(int id, int code) override;
+  bool OnCommand(int id, int code, HWND control) override;
 };
 
 // Asks whether the Start Menu or the desktop icons of a settings file
 // replace or merge with the existing ones.
-class TQueryForm : public TModalDialog {
+class TQueryForm : public TFormDialog {
  public:
   TQueryForm();
   void SetQuestion(const std::string& text);
@@ -60,7 +60,7 @@ class TQueryForm : public TModalDialog {
 
  protected:
   void FormCreate() override;
-  bool OnCommand(int id, int code) override;
+  bool OnCommand(int id, int code, HWND control) override;
 
  private:
   std::string question_;
