@@ -2,6 +2,8 @@
 #include <functional>
 
 #include "platform/memory/memory_profiles.h"
+#include "platform/memory/memory_shell.h"
+#include "platform/memory/memory_spooler.h"
 #include "platform/memory/memory_state.h"
 
 namespace qv {
@@ -12,7 +14,7 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s) {}
+        profiles(files, s.windowsFolder), network(s), spooler(s, files), shell(s, files) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -20,6 +22,8 @@ class MemoryMachine::Ports {
   MemorySystemParameters parameters;
   MemoryProfiles profiles;
   MemoryNetwork network;
+  MemorySpooler spooler;
+  MemoryShell shell;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -38,7 +42,8 @@ MemoryMachine::State::State(const State& other)
       metrics(other.metrics),
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
-      network(other.network) {}
+      network(other.network),
+      spooler(other.spooler) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -53,6 +58,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeState(*state_);
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
+  InitializeSpooler(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -71,6 +77,8 @@ IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
+ISpooler* MemoryMachine::Spooler() { return &ports_->spooler; }
+IShell* MemoryMachine::Shell() { return &ports_->shell; }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -432,6 +440,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
+  CompareSpooler(a, b, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

@@ -76,6 +76,8 @@ class MemoryMachine : public Machine {
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
   INetwork* Network() override;
+  ISpooler* Spooler() override;
+  IShell* Shell() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;

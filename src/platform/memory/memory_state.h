@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_spooler.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
 #include "platform/prompts.h"
@@ -150,6 +151,7 @@ struct MemoryMachine::State {
   std::map<int, int> deviceCaps;
   mem::ParameterState parameters;
   mem::NetworkState network;
+  mem::SpoolerState spooler;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange

@@ -198,6 +198,16 @@ std::string SystemMessageText(WinError code) {
     case 1018:
       text = "Illegal operation attempted on a registry key that has been marked for deletion.";
       break;
+    // The spooler's refusals.
+    case 124: text = "The system call level is not correct."; break;
+    case 126: text = "The specified module could not be found."; break;
+    case 1223: text = "The operation was canceled by the user."; break;
+    case 1796: text = "The specified port is unknown."; break;
+    case 1797: text = "The printer driver is unknown."; break;
+    case 1801: text = "The printer name is invalid."; break;
+    case 1802: text = "The printer already exists."; break;
+    case 1805: text = "The environment specified is invalid."; break;
+    case 3000: text = "The specified print monitor is unknown."; break;
     default: return std::string();
   }
   return std::string(text) + "\r\n";
