@@ -21,6 +21,12 @@ std::string Up(std::string s) {
   return s;
 }
 
+// The system's text for an error, as the machine gives it.
+std::string Message(MemoryMachine& m, WinError code) {
+  MachineScope on(m);
+  return SystemErrorText(code);
+}
+
 std::string Sep(MemoryMachine& m) { return SystemFolderOf(m) + "\\HARBOUR.SEP"; }
 
 // A source of `kind` with a monitor, a driver that names it and a printer on
@@ -245,14 +251,14 @@ TEST_F(PrintersTest, RefusedInstallationReportsAttributesAndGoesOnCancelStops) {
   RefusePrinter(target, "Second", err::Cancelled);
   ItemResult loaded = Load<TOSPrinterSettings>(target);
   EXPECT_FALSE(loaded.ok);
-  const std::string exists = SystemErrorText(err::PrinterAlreadyExists);
+  const std::string exists = Message(target, err::PrinterAlreadyExists);
   EXPECT_TRUE(loaded.Has("First : Printer installation failed :\n" + exists));
   EXPECT_TRUE(loaded.Has("Printer attributes : "));
   EXPECT_TRUE(loaded.Has("Share name : FIRST"));
   EXPECT_TRUE(loaded.Has("Port name : LPT1:"));
   EXPECT_TRUE(loaded.Has("Print Processor  : WinPrint"));
   EXPECT_TRUE(LogHas("AddPrinter failed : 1802  " + exists));
-  const std::string cancelled = SystemErrorText(err::Cancelled);
+  const std::string cancelled = Message(target, err::Cancelled);
   EXPECT_TRUE(loaded.Has("Printer installation failed : Second : Printer installation failed :\n" +
                          cancelled));
   // The section ends there: the third printer is not read.
@@ -314,7 +320,7 @@ TEST_F(PrintersTest, CancelDuringSaveEndsAfterTheRecordAndStaysReadable) {
   ItemResult loaded = Load<TOSPrinterSettings>(target);
   EXPECT_FALSE(loaded.ok);
   EXPECT_TRUE(loaded.Has("Driver installation failed : Harbour Laser\nAddDriver failed :2 " +
-                         SystemErrorText(err::FileNotFound)));
+                         Message(target, err::FileNotFound)));
   EXPECT_FALSE(loaded.Has("Installing printer Harbour Laser 1"));
 }
 
@@ -340,7 +346,7 @@ TEST_F(PrintersTest, MissingDriverOnSourceWritesNoRecordAndTheSectionStaysReadab
   ASSERT_TRUE(loaded.ok);
   EXPECT_EQ(Consumed(), Written());
   EXPECT_TRUE(loaded.Has("Orphan : Printer installation failed :\n" +
-                         SystemErrorText(err::UnknownPrinterDriver)));
+                         Message(target, err::UnknownPrinterDriver)));
   std::vector<PrinterInfo> list;
   EXPECT_NE(FindPrinter(target, "Fine", list), nullptr);
 }
