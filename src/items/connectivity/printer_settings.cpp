@@ -548,8 +548,15 @@ bool TDrivers::WriteDriver(const std::string& name, TConnection& stream) {
     DebugLog("ERROR writing driver " + name + " . Driver not found.");
     return false;
   }
+  // A main file goes in its own field unless it travels in the file list,
+  // or an earlier main field of the driver (the same file named as driver
+  // and data file, say) carries it already.
+  std::vector<std::string> sent;
   auto carried = [&](const std::string& path) {
-    return std::find(d->Files.begin(), d->Files.end(), path) == d->Files.end();
+    if (std::find(d->Files.begin(), d->Files.end(), path) != d->Files.end()) return false;
+    if (std::find(sent.begin(), sent.end(), path) != sent.end()) return false;
+    sent.push_back(path);
+    return true;
   };
   std::string error;
   stream.WriteInteger(static_cast<std::int32_t>(d->Version), "Version");

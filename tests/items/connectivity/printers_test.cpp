@@ -120,6 +120,24 @@ TEST_F(PrintersTest, OtherKindInstallsNothingButWritesTheSeparatorPage) {
   }
 }
 
+TEST_F(PrintersTest, AFileNamedInSeveralMainFieldsTravelsOnce) {
+  MemoryMachine source(okWinNT), target(okWinNT);
+  DriverSetup setup;
+  InstallDriver(source, setup);
+  const std::string dir = DriverFolderOf(source) + "\\";
+  PutFile(source, dir + "BIG.DRV", std::string(50000, 'x'));
+  source.state().spooler.drivers.back().dataFile = dir + "BIG.DRV";
+  source.state().spooler.drivers.back().configFile = dir + "BIG.DRV";
+  InstallPrinter(source, Printer("Harbour Laser 1", setup.name));
+  ASSERT_TRUE(Save<TOSPrinterSettings>(source).ok);
+  EXPECT_LT(Written(), 60000);
+  ASSERT_TRUE(Load<TOSPrinterSettings>(target).ok);
+  DriverInfo d;
+  ASSERT_TRUE(HasDriver(target, setup.name, &d));
+  EXPECT_EQ(d.dataFile, d.configFile);
+  EXPECT_EQ(FileText(target, d.configFile), std::string(50000, 'x'));
+}
+
 TEST_F(PrintersTest, PrinterOnAPortTheTargetLacksIsAddedOffline) {
   MemoryMachine source(okWinNT), target(okWinNT);
   AddSpoolerPort(source, "\\\\HARBOUR\\LASER");
