@@ -30,6 +30,57 @@ reg_value() {  # key, name
     awk -v n="$2" 'tolower($1) == tolower(n) { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
 }
 
+# Printers: a test printer on FILE: with a driver made from Wine's own
+# PostScript driver, and a separator page, made on a source PC, are saved
+# with a configuration that selects only "Printers" and installed on the
+# target PC. The spooler of the target then lists the printer with its
+# driver and port. (Wine's spooler accepts almost anything: this proves the
+# calls and the files, not the checks a Windows spooler makes.)
+e2e_printers() {  # qorvel.exe
+  local exe=$1 root="$build/e2e-printers" rc
+  local tool
+  tool="$(cd "$(dirname "$exe")/.." && pwd)/tests/printer_tool.exe"
+  local src="$root/source-pc" dst="$root/target-pc"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+
+  mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
+  printf '\\H\\B harbour separator\r\n' >"$src/drive_c/windows/system32/harbour.sep"
+  printf 'Personality\r\nPrinters\r\nEndPersonality\r\nConnectivity\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n' \
+    >"$src/drive_c/e2e/printers.cfg"
+  rc=0
+  on_pc "$src" wine "$tool" add 'Qorvel E2E Printer' 'Qorvel E2E PS' 'C:\windows\system32\harbour.sep' \
+    >/dev/null 2>&1 || rc=$?
+  check "printers: the source PC has a test printer on FILE:" test "$rc" -eq 0
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\printers' -c 'C:\e2e\printers' -r 'C:\e2e\psave' -q || rc=$?
+  check "printers: save exits with 0 and reports the printer with its driver" \
+    bash -c "test $rc -eq 0 && grep -q '^1 Printers found' '$src/drive_c/e2e/psave.txt' &&
+             grep -q 'Qorvel E2E Printer  (using driver \"Qorvel E2E PS\")' '$src/drive_c/e2e/psave.txt'"
+  check "printers: the target PC has no such printer before the load" \
+    bash -c "! (use_prefix '$dst' && wine '$tool' list </dev/null 2>/dev/null) | grep -q 'Qorvel E2E Printer'"
+
+  cp "$src/drive_c/e2e/printers.qrv" "$dst/drive_c/e2e/printers.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\printers' -r 'C:\e2e\pload' -q || rc=$?
+  check "printers: load exits with 0 and reports the driver and the printer" \
+    bash -c "test $rc -eq 0 && grep -q 'Installing printer driver Qorvel E2E PS' '$dst/drive_c/e2e/pload.txt' &&
+             grep -q 'Installing printer Qorvel E2E Printer' '$dst/drive_c/e2e/pload.txt' &&
+             ! grep -q 'installation failed' '$dst/drive_c/e2e/pload.txt'"
+  local listed
+  listed=$(on_pc "$dst" wine "$tool" list 2>/dev/null | tr -d '\r')
+  check "printers: EnumPrinters on the target lists the printer with its driver and port" \
+    bash -c "printf '%s\n' '$listed' | grep -qx 'Qorvel E2E Printer|Qorvel E2E PS|FILE:|Harbour office'"
+  check "printers: the driver file and the separator page arrive on the target" \
+    bash -c "ls '$dst/drive_c/windows/system32/spool/drivers/x64/' | grep -qi '^wineps.drv\$' &&
+             cmp -s '$src/drive_c/windows/system32/harbour.sep' '$dst/drive_c/windows/system32/harbour.sep'"
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+}
+
 run_e2e() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/source-pc" dst="$root/target-pc"
@@ -166,4 +217,6 @@ run_e2e() {  # qorvel.exe
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+
+  e2e_printers "$exe"
 }
