@@ -105,8 +105,9 @@ class ISpooler {
   // monitor of that name is installed.
   virtual WinError AddPrintMonitor(const MonitorInfo& monitor) = 0;
   // AddPrinterDriver(NULL, 3, ...): the files must already lie at the paths
-  // given. A monitor name the spooler does not know gives
-  // err::UnknownPrintMonitor.
+  // given; a driver without its driver, data or configuration file is
+  // refused with err::InvalidParameter. A monitor name the spooler does not
+  // know gives err::UnknownPrintMonitor.
   virtual WinError AddPrintDriver(const DriverInfo& driver) = 0;
   // AddPrinter(NULL, 2, ...) followed by ClosePrinter: no security
   // descriptor; `status`, `jobs` and `averagePpm` are not used. A port the

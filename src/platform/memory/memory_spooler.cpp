@@ -123,7 +123,10 @@ WinError MemorySpooler::AddPrintMonitor(const MonitorInfo& monitor) {
 
 WinError MemorySpooler::AddPrintDriver(const DriverInfo& driver) {
   std::lock_guard g(s_.lock);
-  if (driver.name.empty() || driver.driverPath.empty()) return Fail(err::InvalidParameter);
+  // Level 3 needs the driver, data and configuration files.
+  if (driver.name.empty() || driver.driverPath.empty() || driver.dataFile.empty() ||
+      driver.configFile.empty())
+    return Fail(err::InvalidParameter);
   if (!driver.environment.empty() && !SameName(driver.environment, SpoolerEnvironment(s_)))
     return Fail(kInvalidEnvironment);
   for (const std::string* file : {&driver.driverPath, &driver.dataFile, &driver.configFile,

@@ -170,6 +170,11 @@ WinError Win32Spooler::AddPrintMonitor(const MonitorInfo& monitor) {
 }
 
 WinError Win32Spooler::AddPrintDriver(const DriverInfo& driver) {
+  // The driver, data and configuration files are required at this level;
+  // Wine's spooler crashes on a missing one instead of refusing it.
+  if (driver.name.empty() || driver.driverPath.empty() || driver.dataFile.empty() ||
+      driver.configFile.empty())
+    return ERROR_INVALID_PARAMETER;
   DriverInfo d = driver;
   std::string dependents;
   for (const std::string& f : d.dependentFiles) {

@@ -12,6 +12,7 @@
 #include "items/connectivity/printer_settings.h"
 #include "support/item_fixture.h"
 #include "support/printer_setup.h"
+#include "ui/logic/settings_view_model.h"
 
 namespace qv::test {
 namespace {
@@ -319,6 +320,17 @@ TEST_F(PrintersTest, DescribeListsPrintersAndStoresNothing) {
   EXPECT_TRUE(LogHas("Monitor Env is Windows 4.0"));
 }
 
+TEST_F(PrintersTest, TheSettingsViewerShowsThePrinters) {
+  MemoryMachine m(okWinNT);
+  InstallDriver(m, {});
+  InstallPrinter(m, Printer("Harbour Laser 1", "Harbour Laser"));
+  MachineScope on(m);
+  TSettingsViewModel viewer;
+  EXPECT_EQ(viewer.Show(TViewGroup::Personality, "Printers"),
+            (std::vector<std::string>{"1 Printers found.", "",
+                                      "Harbour Laser 1  (using driver \"Harbour Laser\")", ""}));
+}
+
 TEST_F(PrintersTest, CancelDuringSaveEndsAfterTheRecordAndStaysReadable) {
   MemoryMachine source(okWinNT), target(okWinNT);
   PrepareSource(source);
@@ -397,8 +409,8 @@ void DriverRecord(TConnection& s, const std::string& name, const std::string& dr
   s.WriteString(name);
   s.WriteString("Windows NT x86");
   FileField(s, driverFile, "driver bytes");
-  FileField(s, "", "");
-  FileField(s, "", "");
+  FileField(s, driverFile, "driver bytes");  // data file
+  FileField(s, driverFile, "driver bytes");  // configuration file
   FileField(s, "", "");
   s.WriteString("");
   s.WriteString("RAW");
