@@ -7,6 +7,7 @@
 #include "engine/debug_log.h"
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
+#include "items/connectivity/tcpip_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/power_settings.h"
@@ -54,6 +55,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
+      {"TIPSettings", Make<TIPSettings>},
+      {"TWINSSettings", Make<TWINSSettings>},
+      {"TDNSSettings", Make<TDNSSettings>},
   };
   return items;
 }
