@@ -24,10 +24,10 @@ void PutDword(RegNode& key, std::string_view name, std::uint32_t v) {
             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)});
 }
 
-// A multi-string holding one string (an empty list for "").
+// A multi-string holding one string: its characters and two zero bytes.
 void PutMulti(RegNode& key, std::string_view name, const std::string& text) {
   std::vector<std::uint8_t> data(text.begin(), text.end());
-  if (!text.empty()) data.push_back(0);
+  data.push_back(0);
   data.push_back(0);
   PutValue(key, name, regtype::MultiSz, std::move(data));
 }
@@ -76,8 +76,10 @@ std::string AddNT(State& s, const AdapterSetup& a) {
   PutMulti(key, "SubnetMask", a.subnetMask);
   PutMulti(key, "DefaultGateway", a.defaultGateway);
   RegNode& netbt = MakeKey(s, hkey::LocalMachine, std::string(kServices) + "\\NetBT\\Adapters\\" + service);
-  PutString(netbt, "NameServer", a.winsServers.size() > 0 ? a.winsServers[0] : "");
-  PutString(netbt, "NameServerBackup", a.winsServers.size() > 1 ? a.winsServers[1] : "");
+  if (a.winsServers.size() > 0 && !a.winsServers[0].empty())
+    PutString(netbt, "NameServer", a.winsServers[0]);
+  if (a.winsServers.size() > 1 && !a.winsServers[1].empty())
+    PutString(netbt, "NameServerBackup", a.winsServers[1]);
   return tcpip;
 }
 
