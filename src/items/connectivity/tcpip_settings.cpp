@@ -80,6 +80,17 @@ bool SetText(const std::string& key, const std::string& name, const std::string&
   return items::SetRegStringForUndo(kLM, key, name, value);
 }
 
+// An empty value and a missing one read alike: an empty one is not created
+// where none was, so that undo, which writes back every adapter it captured,
+// does not leave empty values behind on adapters the load did not touch.
+bool NeedsWrite(const std::string& key, const std::string& name, const std::string& value) {
+  return !value.empty() || items::RegValueExists(kLM, key, name);
+}
+
+void SetAdapterText(const std::string& key, const std::string& name, const std::string& value) {
+  if (NeedsWrite(key, name, value)) SetText(key, name, value);
+}
+
 void SetOrDeleteValue(const std::string& key, const std::string& name, const std::string& value) {
   if (!value.empty())
     SetText(key, name, value);
@@ -363,18 +374,23 @@ bool TIPSettings::Read(TConnection& stream) {
 void TIPSettings::ProcessAdapter(TConnection&, std::int32_t index, const TAdapterInfo& source) {
   const std::string& key = SystemAdapters.Adapters[index].TcpipKey;
   if (items::RunningOnNT()) {
-    for (const auto& [name, value] : {std::pair<const char*, const std::string&>{"IPaddress", source.IPAddress},
-                                      {"SubNetMask", source.SubnetMask},
-                                      {"DefaultGateway", source.DefaultGateway}}) {
+    // Windows 95/98 leave the address of an adapter that asks DHCP for it
+    // empty; Windows NT would no longer count the adapter as bound to
+    // TCP/IP (nor could undo find it again), so it gets DHCP's "0.0.0.0".
+    const std::string address = source.IPAddress.empty() ? "0.0.0.0" : source.IPAddress;
+    const std::pair<const char*, std::string> values[] = {
+        {"IPaddress", address}, {"SubNetMask", source.SubnetMask}, {"DefaultGateway", source.DefaultGateway}};
+    for (const auto& [name, value] : values) {
+      if (!NeedsWrite(key, name, value)) continue;
       UndoManager().RecordRegistryValue(kLM, key, name);
       UTLSetRegMultiString(kLM, key, name, value);
     }
-    items::SetRegDWORDForUndo(kLM, key, "EnableDHCP", source.IPAddress == "0.0.0.0" ? 1 : 0);
+    items::SetRegDWORDForUndo(kLM, key, "EnableDHCP", address == "0.0.0.0" ? 1 : 0);
   } else {
-    SetText(key, "IPaddress", source.IPAddress);
-    SetText(key, "IPmask", source.SubnetMask);
-    SetText(key, "DefaultGateway", source.DefaultGateway);
-    SetText(key, "Maxmtu", source.MaxMTU);
+    SetAdapterText(key, "IPaddress", source.IPAddress);
+    SetAdapterText(key, "IPmask", source.SubnetMask);
+    SetAdapterText(key, "DefaultGateway", source.DefaultGateway);
+    SetAdapterText(key, "Maxmtu", source.MaxMTU);
   }
 }
 
@@ -485,7 +501,7 @@ void TWINSSettings::ProcessAdapter(TConnection&, std::int32_t index, const TAdap
       SetOrDeleteValue(kMstcpKey, "NodeType", nodeType);
       break;
     default:
-      SetText(kMstcpKey, "ScopeID", scope);
+      SetAdapterText(kMstcpKey, "ScopeID", scope);
       SetOrDeleteValue(target.TcpipKey, "NodeType", nodeType);
       for (int n = 0; n < TAdapterList::kMaxWinsServers; ++n)
         SetOrDeleteValue(target.TcpipKey, "NameServer" + std::to_string(n + 1), source.WinsServers[n]);

@@ -162,6 +162,38 @@ TEST_F(ItemTest, AnAddressFromDhcpSwitchesDhcpOnOnNT) {
   }
 }
 
+// A Windows 95/98 adapter without an address asks DHCP for one; on Windows
+// NT an empty address would unbind the card, so it arrives as "0.0.0.0".
+TEST_F(ItemTest, AnAdapterWithoutAnAddressArrivesOnNTAsDhcp) {
+  MemoryMachine source = Pc(okWin98), target = Pc(okWinNT);
+  AddEthernetCard(source, "");
+  const std::string key = AddEthernetCard(target, "192.168.1.2");
+  Save<TIPSettings>(source);
+  Load<TIPSettings>(target);
+  EXPECT_EQ(Multi(target, key, "IPAddress"), "0.0.0.0");
+  EXPECT_EQ(Dword(target, key, "EnableDHCP"), 1u);
+  ItemResult r = Describe<TIPSettings>(target);
+  EXPECT_TRUE(r.Has("1 Network Adapter found."));
+}
+
+// Empty values the source carries are not created where the target has none
+// (they read alike); values it has are emptied.
+TEST_F(ItemTest, EmptyValuesAreNotCreatedOnWindows9x) {
+  MemoryMachine source = Pc(okWin95), target = Pc(okWin98);
+  AddEthernetCard(source, "10.0.0.1");
+  AdapterSetup b = EthernetCard("10.0.0.2");
+  b.maxMTU = "576";
+  const std::string key = AddNetworkAdapter(target, b);
+  Save<TIPSettings>(source);
+  Load<TIPSettings>(target);
+  EXPECT_EQ(Reg(target, hkey::LocalMachine, key, "DefaultGateway"), "<none>");
+  EXPECT_EQ(Reg(target, hkey::LocalMachine, key, "MaxMTU"), "");
+  EXPECT_EQ(Reg(target, hkey::LocalMachine, key, "IPAddress"), "10.0.0.1");
+  Save<TWINSSettings>(source);
+  Load<TWINSSettings>(target);
+  EXPECT_EQ(Reg(target, hkey::LocalMachine, kMstcp, "ScopeID"), "<none>");
+}
+
 TEST_F(ItemTest, NameServerListsTurnBetweenBlanksAndCommas) {
   MemoryMachine nt = Pc(okWinNT), w98 = Pc(okWin98), back = Pc(okWinNT);
   SetReg(nt, hkey::LocalMachine, kTcpipParameters, "NameServer", "10.0.0.53 10.0.1.53");
