@@ -315,13 +315,9 @@ void TTCPIPSettings::MatchAdaptersByType(TConnection& stream, const std::string&
   }
 }
 
-void TTCPIPSettings::ReportAdapterCount(TConnection& stream) {
-  stream.AddComment("");
-  if (SystemAdapters.Count == 1)
-    stream.AddComment("1 Network Adapter found.");
-  else
-    stream.AddComment(std::to_string(SystemAdapters.Count) + " Network Adapters found.");
-  stream.AddComment("");
+std::string TTCPIPSettings::AdapterCountLine() const {
+  if (SystemAdapters.Count == 1) return "1 Network Adapter found.";
+  return std::to_string(SystemAdapters.Count) + " Network Adapters found.";
 }
 
 // --- TIPSettings --------------------------------------------------------------
@@ -399,7 +395,9 @@ void TIPSettings::Describe(TConnection& stream) {
     DebugLog("No device bindings to TCP/IP were found.");
     stream.AddComment("No device bindings to TCP/IP were found.");
   }
-  ReportAdapterCount(stream);
+  stream.AddComment("");
+  stream.AddComment(AdapterCountLine());
+  stream.AddComment("");
   for (std::int32_t i = 0; i < SystemAdapters.Count; ++i) {
     const TAdapterInfo& a = SystemAdapters.Adapters[i];
     stream.AddComment("Adapter " + std::to_string(i + 1));
@@ -530,7 +528,8 @@ void TWINSSettings::Describe(TConnection& stream) {
     return;
   }
   stream.AddComment("");
-  ReportAdapterCount(stream);
+  stream.AddComment(AdapterCountLine());
+  stream.AddComment("");
   stream.AddComment("Scope ID         : " + SystemAdapters.ScopeID);
   stream.AddComment("");
   for (std::int32_t i = 0; i < SystemAdapters.Count; ++i) {

@@ -73,8 +73,8 @@ class TTCPIPSettings : public TSettings {
   bool AdaptersFound = false;
 
  protected:
-  // Adds the adapters-found line with the empty lines around it.
-  void ReportAdapterCount(TConnection& stream);
+  // "1 Network Adapter found." or the count and " Network Adapters found.".
+  std::string AdapterCountLine() const;
 };
 
 // "TCPIP Configuration": address, mask and gateway of every adapter.

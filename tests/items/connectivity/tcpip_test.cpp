@@ -411,6 +411,41 @@ TEST_F(ItemTest, Windows9xDiscoveryFollowsTheBindingsOfEachCard) {
   EXPECT_TRUE(LogHas("Done GetTCPIPInfo9x"));
 }
 
+TEST_F(ItemTest, EachKindDescribesItsWinsServersInItsOwnLines) {
+  struct Case {
+    OSKind kind;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {okWin95,
+       {"WINS is enabled.", "Scope ID         : LAB", "Primary WINS Server  : 10.0.0.100",
+        "Secondary WINS Server : 10.0.0.101", ""}},
+      {okWin98,
+       {"WINS is enabled.", "", "1 Network Adapter found.", "", "Scope ID         : LAB", "",
+        "Adapter 1 : 3Com Etherlink III Ethernet Adapter", "WINS Servers : ", "10.0.0.100", "10.0.0.101", ""}},
+      {okWinNT,
+       {"WINS is enabled.", "", "1 Network Adapter found.", "", "Scope ID         : LAB", "",
+        "Adapter 1 : 3Com Etherlink III Ethernet Adapter", "Primary WINS Server  : 10.0.0.100",
+        "Secondary WINS Server : 10.0.0.101", ""}},
+  };
+  for (const Case& c : cases) {
+    MemoryMachine m = Pc(c.kind);
+    AdapterSetup a = EthernetCard("10.0.0.1");
+    a.winsServers = {"10.0.0.100", "10.0.0.101"};
+    AddNetworkAdapter(m, a);
+    SetReg(m, hkey::LocalMachine, c.kind == okWinNT ? kNetBTParameters : kMstcp, "ScopeID", "LAB");
+    EXPECT_EQ(Describe<TWINSSettings>(m).lines, c.lines) << c.kind;
+  }
+  MemoryMachine m = Pc(okWinNT);
+  AddEthernetCard(m, "10.0.0.1");
+  EXPECT_EQ(Describe<TWINSSettings>(m).lines, std::vector<std::string>{"WINS is disabled."});
+  EXPECT_EQ(Describe<TIPSettings>(m).lines,
+            (std::vector<std::string>{"", "1 Network Adapter found.", "", "Adapter 1",
+                                      "Description : 3Com Etherlink III Ethernet Adapter",
+                                      "IP Address  : 10.0.0.1", "NetMask     : 255.255.255.0",
+                                      "Gateways    : ", ""}));
+}
+
 TEST_F(ItemTest, NoAdaptersIsSaidInTheDescription) {
   MemoryMachine m = Pc(okWin95);
   ItemResult r = Describe<TIPSettings>(m);
