@@ -219,4 +219,82 @@ run_e2e() {  # qorvel.exe
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 
   e2e_printers "$exe"
+  e2e_tcpip "$exe"
+}
+
+# TCP/IP, WINS and DNS between two PCs whose network cards have other names:
+# each PC gets a card of its own (Wine lists the host's interfaces in the
+# volatile NetworkCards key, rebuilt with each wineserver, so one server per
+# PC stays up from the set-up to the run), the source's address, mask,
+# gateway, WINS servers and DNS lists go to the target's card.
+e2e_tcpip() {  # qorvel.exe
+  local exe=$1 root="$build/e2e" rc
+  local src="$root/tcpip-source" dst="$root/tcpip-target"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+  local cards='HKLM\Software\Microsoft\Windows NT\CurrentVersion\NetworkCards\21'
+  local services='HKLM\System\CurrentControlSet\Services' line
+  # pc, card name, service, address, mask, gateway, DHCP
+  add_card() {
+    on_pc "$1" wine reg add "$cards" /v Description /t REG_SZ /d "$2" /f &&
+      on_pc "$1" wine reg add "$cards" /v ServiceName /t REG_SZ /d "$3" /f &&
+      on_pc "$1" wine reg add "$services\\$3\Parameters\Tcpip" /v IPAddress /t REG_MULTI_SZ /d "$4" /f &&
+      on_pc "$1" wine reg add "$services\\$3\Parameters\Tcpip" /v SubnetMask /t REG_MULTI_SZ /d "$5" /f &&
+      on_pc "$1" wine reg add "$services\\$3\Parameters\Tcpip" /v DefaultGateway /t REG_MULTI_SZ /d "$6" /f &&
+      on_pc "$1" wine reg add "$services\\$3\Parameters\Tcpip" /v EnableDHCP /t REG_DWORD /d "$7" /f
+  }
+  rc=0
+  { add_card "$src" 'Harbour PCI Ethernet Adapter' HarbourNic1 10.20.30.40 255.255.0.0 10.20.0.1 0 &&
+    add_card "$dst" 'Quay Gigabit Ethernet NIC' QuayNic1 192.168.7.7 255.255.255.0 192.168.7.1 1; } >/dev/null 2>&1 ||
+    rc=$?
+  check "TCP/IP: each PC gets a network card of its own" test "$rc" -eq 0
+  for line in "NetBT\Adapters\HarbourNic1|NameServer|10.20.0.100" \
+              "NetBT\Adapters\HarbourNic1|NameServerBackup|10.20.0.101" \
+              "NetBT\Parameters|ScopeID|HARBOUR" \
+              "Tcpip\Parameters|NameServer|10.20.0.53 10.20.0.54" \
+              "Tcpip\Parameters|SearchList|harbour.example quay.example" \
+              "Tcpip\Parameters|Domain|harbour.example"; do
+    IFS='|' read -r key name data <<<"$line"
+    on_pc "$src" wine reg add "$services\\$key" /v "$name" /t REG_SZ /d "$data" /f >/dev/null 2>&1
+  done
+  mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
+  printf 'Personality\r\nEndPersonality\r\nConnectivity\r\n  TCPIP Configuration\r\n  DNS Configuration\r\n  WINS Configuration\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n' \
+    >"$src/drive_c/e2e/tcpip.cfg"
+
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\net' -c 'C:\e2e\tcpip' -r 'C:\e2e\netsave' -q || rc=$?
+  check "TCP/IP: save exits with 0 and describes the source's card" \
+    bash -c "test $rc -eq 0 && grep -q 'Description : Harbour PCI Ethernet Adapter' '$src/drive_c/e2e/netsave.txt' &&
+             grep -q 'IP Address  : 10.20.30.40' '$src/drive_c/e2e/netsave.txt'"
+  cp "$src/drive_c/e2e/net.qrv" "$dst/drive_c/e2e/net.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\net' -r 'C:\e2e\netload' -q || rc=$?
+  check "TCP/IP: load exits with 0" test "$rc" -eq 0
+  check "TCP/IP: the report pairs the differently named cards" \
+    bash -c "grep -q '^  Network Adapter 1: Quay Gigabit Ethernet NIC' '$dst/drive_c/e2e/netload.txt' &&
+             grep -q '^  Information for this adapter has been replaced by new information from \"Harbour PCI Ethernet Adapter\"' '$dst/drive_c/e2e/netload.txt'"
+  local tcpip="$services\QuayNic1\Parameters\Tcpip" got=()
+  for name in IPAddress SubnetMask DefaultGateway EnableDHCP; do
+    got+=("$(on_pc "$dst" reg_value "$tcpip" "$name" | sed 's/\\0$//')")
+  done
+  check "TCP/IP: the target's card gets the source's address, mask and gateway, DHCP off" \
+    test "${got[*]}" = "10.20.30.40 255.255.0.0 10.20.0.1 0x0"
+  got=()
+  for line in "NetBT\Adapters\QuayNic1|NameServer" "NetBT\Adapters\QuayNic1|NameServerBackup" \
+              "NetBT\Parameters|ScopeID"; do
+    got+=("$(on_pc "$dst" reg_value "$services\\${line%%|*}" "${line#*|}")")
+  done
+  check "TCP/IP: the WINS servers and scope arrive" test "${got[*]}" = "10.20.0.100 10.20.0.101 HARBOUR"
+  got=()
+  for name in NameServer SearchList Domain; do
+    got+=("$(on_pc "$dst" reg_value "$services\Tcpip\Parameters" "$name")")
+  done
+  check "TCP/IP: the DNS servers and suffixes arrive blank-separated" \
+    test "${got[0]}|${got[1]}|${got[2]}" = "10.20.0.53 10.20.0.54|harbour.example quay.example|harbour.example"
+
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 }

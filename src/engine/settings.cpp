@@ -8,6 +8,7 @@
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/printer_settings.h"
+#include "items/connectivity/tcpip_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/power_settings.h"
@@ -56,6 +57,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
       {"TOSPrinterSettings", Make<TOSPrinterSettings>},
+      {"TIPSettings", Make<TIPSettings>},
+      {"TWINSSettings", Make<TWINSSettings>},
+      {"TDNSSettings", Make<TDNSSettings>},
   };
   return items;
 }
