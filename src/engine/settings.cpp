@@ -8,9 +8,12 @@
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/workgroup_settings.h"
+#include "items/personality/accessibility_settings.h"
 #include "items/personality/background_settings.h"
+#include "items/personality/input_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
+#include "items/personality/sound_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -51,6 +54,10 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TPatternSettings", Make<TPatternSettings>},
       {"TScreenSaverSettings", Make<TScreenSaverSettings>},
       {"TPowerSettings", Make<TPowerSettings>},
+      {"TAccessibilitySettings", Make<TAccessibilitySettings>},
+      {"TSoundSettings", Make<TSoundSettings>},
+      {"TKeyboardSettings", Make<TKeyboardSettings>},
+      {"TMouseSettings", Make<TMouseSettings>},
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
