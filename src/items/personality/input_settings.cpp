@@ -208,7 +208,10 @@ bool TMouseSettings::ReadCursorFiles(TConnection& stream) {
   }
   // Each entry holds at least a string length and a file header.
   stream.RequireAvailable(static_cast<std::uint64_t>(count) * 8u);
-  TFileReader reader(stream, true, true);
+  // An existing cursor file that is the same or newer stays, except when
+  // undo puts the captured files back as they were.
+  const bool compare = !UndoManager().Restoring();
+  TFileReader reader(stream, compare, compare);
   for (std::int32_t i = 0; i < count; ++i) {
     const std::string path = stream.ReadString("CursorFile");
     DebugLog(path);
