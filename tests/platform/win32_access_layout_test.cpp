@@ -2,9 +2,8 @@
 // the pointer-free ones match in size and offsets in every build; those with
 // pointers match the 32-bit layout up to the first pointer (and whole in a
 // 32-bit build). What the system fills in decodes to the same fields.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstring>

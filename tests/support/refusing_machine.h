@@ -14,7 +14,9 @@ namespace qv::test {
 class RefusingParameters : public ISystemParameters {
  public:
   RefusingParameters(MemoryMachine& machine, std::set<unsigned> refused, WinError code)
-      : machine_(machine), inner_(*machine.SystemParameters()), refused_(std::move(refused)),
+      : machine_(machine),
+        inner_(*machine.SystemParameters()),
+        refused_(std::move(refused)),
         code_(code) {}
 
   bool Parameter(unsigned action, std::uint32_t uiParam, std::int32_t* value,
@@ -37,12 +39,16 @@ class RefusingParameters : public ISystemParameters {
                            const std::vector<std::uint32_t>& colors) override {
     return inner_.ChangeSysColors(indices, colors);
   }
-  WinError CurrentDisplayMode(DisplayMode& mode) override { return inner_.CurrentDisplayMode(mode); }
+  WinError CurrentDisplayMode(DisplayMode& mode) override {
+    return inner_.CurrentDisplayMode(mode);
+  }
   std::vector<DisplayMode> DisplayModes() override { return inner_.DisplayModes(); }
   std::int32_t ChangeDisplayMode(const DisplayMode& mode, std::uint32_t flags) override {
     return inner_.ChangeDisplayMode(mode, flags);
   }
-  WinError KeyboardLayoutName(std::string& name) override { return inner_.KeyboardLayoutName(name); }
+  WinError KeyboardLayoutName(std::string& name) override {
+    return inner_.KeyboardLayoutName(name);
+  }
   WinError LoadKeyboardLayoutByName(std::string_view name, std::uint32_t flags) override {
     return inner_.LoadKeyboardLayoutByName(name, flags);
   }
@@ -50,9 +56,13 @@ class RefusingParameters : public ISystemParameters {
     return inner_.LocaleText(locale, type, text);
   }
   std::uint32_t DoubleClickTime() override { return inner_.DoubleClickTime(); }
-  WinError ChangeDoubleClickTime(std::uint32_t ms) override { return inner_.ChangeDoubleClickTime(ms); }
+  WinError ChangeDoubleClickTime(std::uint32_t ms) override {
+    return inner_.ChangeDoubleClickTime(ms);
+  }
   std::uint32_t CaretBlinkTime() override { return inner_.CaretBlinkTime(); }
-  WinError ChangeCaretBlinkTime(std::uint32_t ms) override { return inner_.ChangeCaretBlinkTime(ms); }
+  WinError ChangeCaretBlinkTime(std::uint32_t ms) override {
+    return inner_.ChangeCaretBlinkTime(ms);
+  }
   WinError CursorPosition(Point& position) override { return inner_.CursorPosition(position); }
   WinError MoveCursor(Point position) override { return inner_.MoveCursor(position); }
   void BroadcastSettingChange() override { inner_.BroadcastSettingChange(); }
@@ -90,7 +100,7 @@ class RefusingMachine : public Machine {
 
 // The SET actions of the accessibility structures and flags.
 inline std::set<unsigned> AccessibilitySetActions() {
-  return {spi::SetAccessTimeout, spi::SetFilterKeys, spi::SetMouseKeys,   spi::SetStickyKeys,
+  return {spi::SetAccessTimeout, spi::SetFilterKeys, spi::SetMouseKeys,    spi::SetStickyKeys,
           spi::SetToggleKeys,    spi::SetSerialKeys, spi::SetHighContrast, spi::SetSoundSentry,
           spi::SetKeyboardPref,  spi::SetShowSounds};
 }

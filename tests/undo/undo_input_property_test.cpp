@@ -45,8 +45,8 @@ void PutCursor(std::mt19937& rng, const std::string& path, const std::string& te
 }
 
 void SetBlock(unsigned action, std::vector<std::uint8_t> b, ParameterTexts texts = {}) {
-  CurrentMachine().SystemParameters()->ParameterBlock(
-      action, static_cast<std::uint32_t>(b.size()), b, spif::UpdateIniFile, &texts);
+  CurrentMachine().SystemParameters()->ParameterBlock(action, static_cast<std::uint32_t>(b.size()),
+                                                      b, spif::UpdateIniFile, &texts);
 }
 
 // Random input, sound and accessibility state on the current machine.
@@ -90,11 +90,12 @@ void Randomize(std::mt19937& rng, const char* tag) {
   // Sound.
   if (Coin(rng)) {
     const std::string name = Pick(rng, {"Harbour", "Jungle", ".Default"});
-    UTLSetRegString(hkey::CurrentUser, "AppEvents\\Schemes\\Names\\" + name, "", std::string(tag) + " sounds");
-    UTLSetRegString(hkey::CurrentUser,
-                    "AppEvents\\Schemes\\Apps\\.Default\\" + Pick(rng, {"SystemStart", "Close"}) +
-                        "\\.Current",
-                    "", std::string("C:\\Media\\") + tag + ".wav");
+    UTLSetRegString(hkey::CurrentUser, "AppEvents\\Schemes\\Names\\" + name, "",
+                    std::string(tag) + " sounds");
+    UTLSetRegString(
+        hkey::CurrentUser,
+        "AppEvents\\Schemes\\Apps\\.Default\\" + Pick(rng, {"SystemStart", "Close"}) + "\\.Current",
+        "", std::string("C:\\Media\\") + tag + ".wav");
   }
 
   // Accessibility.
@@ -112,7 +113,8 @@ void Randomize(std::mt19937& rng, const char* tag) {
   if (Coin(rng)) {
     HighContrast hc;
     hc.dwFlags = Between(rng, 0, 0x7F);
-    SetBlock(spi::SetHighContrast, hc.ToBytes(), {Pick(rng, {"High Contrast White", "Harbour"}), {}});
+    SetBlock(spi::SetHighContrast, hc.ToBytes(),
+             {Pick(rng, {"High Contrast White", "Harbour"}), {}});
   }
   if (Coin(rng)) {
     SoundSentry ss;
@@ -146,7 +148,8 @@ TEST_P(UndoInputProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
         source, target,
         [&] {
           Randomize(rng, "source");
-          for (const char* item : kItems) CurrentConfig().PersonalityItems.SetSelected(item, Coin(rng));
+          for (const char* item : kItems)
+            CurrentConfig().PersonalityItems.SetSelected(item, Coin(rng));
         },
         [&] {
           Randomize(rng, "target");

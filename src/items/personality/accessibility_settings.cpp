@@ -122,30 +122,45 @@ std::string Str(std::uint32_t v) { return std::to_string(v); }
 
 const char* TextEffect(std::uint32_t effect) {
   switch (effect) {
-    case 0: return "give no visual signal";
-    case 1: return "flash characters in the corner of the screen";
-    case 2: return "flash the screen border (that is, the overscan area), which is unavailable on some displays";
-    case 3: return "flash the entire display";
-    default: return "";
+    case 0:
+      return "give no visual signal";
+    case 1:
+      return "flash characters in the corner of the screen";
+    case 2:
+      return "flash the screen border (that is, the overscan area), which is unavailable on some "
+             "displays";
+    case 3:
+      return "flash the entire display";
+    default:
+      return "";
   }
 }
 
 const char* GraphicsEffect(std::uint32_t effect) {
   switch (effect) {
-    case 0: return "generate no visual signal";
-    case 3: return "flash the entire display";
-    default: return "";
+    case 0:
+      return "generate no visual signal";
+    case 3:
+      return "flash the entire display";
+    default:
+      return "";
   }
 }
 
 const char* WindowsEffect(std::uint32_t effect) {
   switch (effect) {
-    case 0: return "generate no visual signal";
-    case 1: return "flash the title bar of the active window";
-    case 2: return "flash the active window";
-    case 3: return "flash the entire display";
-    case 4: return "generate a custom effect";
-    default: return "";
+    case 0:
+      return "generate no visual signal";
+    case 1:
+      return "flash the title bar of the active window";
+    case 2:
+      return "flash the active window";
+    case 3:
+      return "flash the entire display";
+    case 4:
+      return "generate a custom effect";
+    default:
+      return "";
   }
 }
 
@@ -325,13 +340,15 @@ void TAccessibilitySettings::Describe(TConnection& stream) {
     if (f & FKF_INDICATOR)
       say("A visual indicator is displayed when the FilterKeys features are on.");
     say("The length of time that the user must hold down a key before it is accepted by the "
-        "computer is " + Str(Filter.iWaitMSec) + " ms.");
+        "computer is " +
+        Str(Filter.iWaitMSec) + " ms.");
     say("The length of time that the user must hold down a key before it begins to repeat is " +
         Str(Filter.iDelayMSec) + " ms.");
     say("The length of time between each repetition of the keystroke is " +
         Str(Filter.iRepeatMSec) + " ms.");
     say("The amount of time that must elapse after releasing a key before the computer will "
-        "accept a subsequent press of the same key is " + Str(Filter.iBounceMSec) + " ms.");
+        "accept a subsequent press of the same key is " +
+        Str(Filter.iBounceMSec) + " ms.");
   }
   say("");
 
@@ -353,13 +370,13 @@ void TAccessibilitySettings::Describe(TConnection& stream) {
       say("The system plays a siren sound when the user turns the MouseKeys feature on or off by "
           "using the hot key.");
     if (f & MKF_INDICATOR) say("A visual indicator is displayed when the MouseKeys feature is on.");
-    either(f & kHighFlagBits,
-           "The numeric keypad moves the mouse when the NUM LOCK key is on.",
+    either(f & kHighFlagBits, "The numeric keypad moves the mouse when the NUM LOCK key is on.",
            "The numeric keypad moves the mouse cursor when the NUM LOCK key is off.");
     say("The maximum speed the mouse cursor attains when an arrow key is held down is " +
         Str(Mouse.iMaxSpeed));
     say("The length of time that it takes for the mouse cursor to reach maximum speed when an "
-        "arrow key is held down is " + Str(Mouse.iTimeToMaxSpeed) + " ms.");
+        "arrow key is held down is " +
+        Str(Mouse.iTimeToMaxSpeed) + " ms.");
     if (f & MKF_MODIFIERS)
       say("The CTRL key increases cursor speed by a factor of " + Str(Mouse.iCtrlSpeed) +
           ", and the SHIFT key causes the cursor to delay briefly after moving a single pixel, "
@@ -458,7 +475,8 @@ void TAccessibilitySettings::Describe(TConnection& stream) {
     if (f & HCF_HOTKEYSOUND)
       say("A siren is played when the user turns the High Contrast Mode on or off by using the hot "
           "key.");
-    if (f & HCF_INDICATOR) say("A visual indicator is displayed when the High Contrast Mode is on.");
+    if (f & HCF_INDICATOR)
+      say("A visual indicator is displayed when the High Contrast Mode is on.");
   }
   say("");
 

@@ -111,7 +111,8 @@ bool IsCursorFilePath(const std::string& path) {
       part.clear();
       continue;
     }
-    if (static_cast<unsigned char>(c) < 32 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos)
+    if (static_cast<unsigned char>(c) < 32 ||
+        std::string_view(":*?\"<>|").find(c) != std::string_view::npos)
       return false;
     part += c;
   }
@@ -218,7 +219,8 @@ bool TMouseSettings::ReadCursorFiles(TConnection& stream) {
     if (!items::IsCursorFilePath(path)) {
       // The name comes from another machine: only cursor files are written,
       // and only where the name says.
-      stream.AddComment("The cursor file " + path + " has not been copied: it is not a cursor file name.");
+      stream.AddComment("The cursor file " + path +
+                        " has not been copied: it is not a cursor file name.");
       if (!reader.SkipFile()) {
         stream.AddComment("Error : " + reader.ErrorMessage());
         return false;
@@ -292,9 +294,9 @@ bool TKeyboardSettings::Read(TConnection& stream) {
     // A layout name is eight hexadecimal digits; anything else from the
     // file is no layout and does not go into the locale setting either.
     const bool wellFormed =
-        LayoutName.size() == 8 &&
-        std::all_of(LayoutName.begin(), LayoutName.end(),
-                    [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+        LayoutName.size() == 8 && std::all_of(LayoutName.begin(), LayoutName.end(), [](char c) {
+          return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+        });
     if (!wellFormed || !parameters ||
         parameters->LoadKeyboardLayoutByName(LayoutName, qv::klf::Activate) != qv::err::Success) {
       DebugLog("Could not set keyboard locale to " + LayoutName);

@@ -50,8 +50,8 @@ void TSoundSettings::Describe(TConnection& stream) {
   for (const std::string& scheme : schemes) {
     std::string displayName;
     try {
-      displayName =
-          UTLGetRegString(qv::hkey::CurrentUser, std::string(kSchemeNamesKey) + "\\" + scheme, "", "");
+      displayName = UTLGetRegString(qv::hkey::CurrentUser,
+                                    std::string(kSchemeNamesKey) + "\\" + scheme, "", "");
     } catch (const ERegistryException&) {
       displayName.clear();  // a default value that is not text names nothing
     }

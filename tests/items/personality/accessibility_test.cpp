@@ -1,9 +1,8 @@
 // Accessibility features and sound schemes moving between machines.
-#include "items/personality/accessibility_settings.h"
-#include "items/personality/sound_settings.h"
-
 #include <cstring>
 
+#include "items/personality/accessibility_settings.h"
+#include "items/personality/sound_settings.h"
 #include "support/item_fixture.h"
 #include "support/refusing_machine.h"
 
@@ -239,12 +238,14 @@ TEST_F(AccessibilityTest, TheDescriptionSaysEveryFlagInItsOrder) {
       "",
       "The High Contrast feature is available.",
       "The High Contrast feature is on.",
-      "The user can turn the High Contrast Mode on and off by simultaneously pressing the left ALT, "
+      "The user can turn the High Contrast Mode on and off by simultaneously pressing the left "
+      "ALT, "
       "left SHIFT, and PRINT SCREEN keys.",
       "A confirmation dialog appears when the the High Contrast Mode is activated by using the hot "
       "key.",
       "The hot key associated with the High Contrast Mode can be enabled.",
-      "A siren is played when the user turns the High Contrast Mode on or off by using the hot key.",
+      "A siren is played when the user turns the High Contrast Mode on or off by using the hot "
+      "key.",
       "A visual indicator is displayed when the High Contrast Mode is on.",
       "",
       "The SoundSentry feature is available.",
@@ -321,7 +322,8 @@ TEST_F(AccessibilityTest, TheOtherFlagSentences) {
       "the StickyKeys feature is on.",
       "The system plays a sound when the user latches, locks, or releases modifier keys using the "
       "StickyKeys feature.",
-      "A confirmation dialog appears when the StickyKeys feature is activated by using the hot key.",
+      "A confirmation dialog appears when the StickyKeys feature is activated by using the hot "
+      "key.",
       "The StickyKeys feature can be turned on and off by pressing the SHIFT key five times.",
       "The system plays a siren sound when the user turns the StickyKeys feature on or off by "
       "using the hot key.",
@@ -553,11 +555,12 @@ TEST_F(AccessibilityTest, SoundSchemesMoveWithTheWholeAppEventsTree) {
   MemoryMachine source(okWin95), target(okWinNT);
   SetReg(source, hkey::CurrentUser, "AppEvents\\Schemes\\Names\\.Default", "", "Windows Default");
   SetReg(source, hkey::CurrentUser, "AppEvents\\Schemes\\Names\\Harbour", "", "Harbour Bells");
-  SetReg(source, hkey::CurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\SystemStart\\.Current",
-         "", "C:\\WINDOWS\\MEDIA\\bells.wav");
+  SetReg(source, hkey::CurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\SystemStart\\.Current", "",
+         "C:\\WINDOWS\\MEDIA\\bells.wav");
   SetReg(source, hkey::CurrentUser, "AppEvents\\EventLabels\\SystemStart", "", "Start Windows");
   ItemResult before = Describe<TSoundSettings>(target);
-  EXPECT_EQ(before.lines, std::vector<std::string>{"No sound schemes have been found on this system:"});
+  EXPECT_EQ(before.lines,
+            std::vector<std::string>{"No sound schemes have been found on this system:"});
 
   ItemResult saved = [&] {
     ItemResult r;
@@ -577,8 +580,8 @@ TEST_F(AccessibilityTest, SoundSchemesMoveWithTheWholeAppEventsTree) {
   ASSERT_TRUE(loaded.ok);
   EXPECT_EQ(Consumed(), Written());
   EXPECT_EQ(loaded.lines, lines);
-  EXPECT_EQ(Reg(target, hkey::CurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\SystemStart\\.Current",
-                ""),
+  EXPECT_EQ(Reg(target, hkey::CurrentUser,
+                "AppEvents\\Schemes\\Apps\\.Default\\SystemStart\\.Current", ""),
             "C:\\WINDOWS\\MEDIA\\bells.wav");
   EXPECT_EQ(Reg(target, hkey::CurrentUser, "AppEvents\\EventLabels\\SystemStart", ""),
             "Start Windows");

@@ -1,8 +1,7 @@
 // Mouse (with the cursor files of its schemes) and keyboard moving between
 // machines.
-#include "items/personality/input_settings.h"
-
 #include "engine/file_utils.h"
+#include "items/personality/input_settings.h"
 #include "stream/file_transfer.h"
 #include "support/item_fixture.h"
 
@@ -79,12 +78,12 @@ TEST_F(MouseTest, ValuesMoveAndTheCursorFilesOfEverySchemeTravelOnceInLowerCase)
   }
   ItemResult saved = Save<TMouseSettings>(source);
   ASSERT_TRUE(saved.ok);
-  EXPECT_EQ(saved.lines, (std::vector<std::string>{
-                             "The double click region is 10 pixels high and 8 pixels wide.",
-                             "Mouse buttons are swapped (Left-handed usage) ",
-                             "The double click time is 720 ms.", "",
-                             "The following cursor schemes have been found on this system:", "",
-                             "Harbour", "Night"}));
+  EXPECT_EQ(
+      saved.lines,
+      (std::vector<std::string>{
+          "The double click region is 10 pixels high and 8 pixels wide.",
+          "Mouse buttons are swapped (Left-handed usage) ", "The double click time is 720 ms.", "",
+          "The following cursor schemes have been found on this system:", "", "Harbour", "Night"}));
   EXPECT_TRUE(LogHas("Mouse Threshold values : 3 7 2"));
   // The files, each once, in lower case and sorted.
   std::vector<std::string> sent;
@@ -120,7 +119,8 @@ TEST_F(MouseTest, ThresholdBlockMarkedUnreadLeavesTheMouseSpeedAlone) {
   EXPECT_EQ(Consumed(), Written());
   EXPECT_EQ(MouseBlock(target), before);
   EXPECT_EQ(Reg(target, hkey::CurrentUser, kMouse, "MouseThreshold1"), "6");
-  for (const std::string& line : log()) EXPECT_EQ(line.find("SystemParameters Failed"), std::string::npos);
+  for (const std::string& line : log())
+    EXPECT_EQ(line.find("SystemParameters Failed"), std::string::npos);
 
   MousePayload({0, 0, 0});  // a real block of zeros is applied
   ASSERT_TRUE(Load<TMouseSettings>(target).ok);
@@ -268,10 +268,9 @@ TEST_F(KeyboardTest, LayoutRepeatAndBlinkMoveAndTheLocaleIsRecorded) {
   ASSERT_EQ(source.SystemParameters()->ChangeCaretBlinkTime(400), err::Success);
   ItemResult saved = Save<TKeyboardSettings>(source);
   ASSERT_TRUE(saved.ok);
-  const std::vector<std::string> lines = {"Keyboard Locale is 00000407 German (Standard)",
-                                          "Keyboard repeat delay is 2ms.",
-                                          "Keyboard repeat speed is 20ms.",
-                                          "Caret blink speed is 400ms."};
+  const std::vector<std::string> lines = {
+      "Keyboard Locale is 00000407 German (Standard)", "Keyboard repeat delay is 2ms.",
+      "Keyboard repeat speed is 20ms.", "Caret blink speed is 400ms."};
   EXPECT_EQ(saved.lines, lines);
   EXPECT_TRUE(LogHas("Keyboard Layout name is 00000407"));
 
