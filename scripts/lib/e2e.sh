@@ -298,3 +298,81 @@ e2e_tcpip() {  # qorvel.exe
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 }
+
+# The input, sound and accessibility items between two PCs of their own: the
+# double-click time, button swap, keyboard repeat delay and speed, the caret
+# blink time (Wine neither reads one from the registry nor keeps one that a
+# program sets, so only the reports can show it travel), a sound scheme, and
+# a cursor scheme whose files only the source has.
+run_e2e_input() {  # qorvel.exe
+  local exe=$1 root="$build/e2e-input" rc
+  local src="$root/source-pc" dst="$root/target-pc"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+
+  local mouse='HKCU\Control Panel\Mouse' keyboard='HKCU\Control Panel\Keyboard'
+  local cursors='HKCU\Control Panel\Cursors' names='HKCU\AppEvents\Schemes\Names'
+  local event='HKCU\AppEvents\Schemes\Apps\.Default\SystemStart\.Current' v
+  mkdir -p "$src/drive_c/e2e/cursors" "$dst/drive_c/e2e"
+  head -c 766 /dev/urandom >"$src/drive_c/e2e/cursors/harbour.cur"
+  head -c 4000 /dev/urandom >"$src/drive_c/e2e/cursors/harbour-busy.ani"
+  printf 'Files\r\nEndFiles\r\n' >"$src/drive_c/e2e/input.cfg"
+  {
+    for v in 'DoubleClickSpeed|650' 'SwapMouseButtons|1'; do
+      on_pc "$src" wine reg add "$mouse" /v "${v%%|*}" /t REG_SZ /d "${v#*|}" /f
+    done
+    for v in 'KeyboardDelay|3' 'KeyboardSpeed|20'; do
+      on_pc "$src" wine reg add "$keyboard" /v "${v%%|*}" /t REG_SZ /d "${v#*|}" /f
+    done
+    on_pc "$src" wine reg add "$cursors" /v Arrow /t REG_SZ /d 'C:\e2e\cursors\harbour.cur' /f
+    on_pc "$src" wine reg add "$cursors\\Schemes" /v Harbour /t REG_SZ \
+      /d 'C:\e2e\cursors\harbour.cur,,C:\e2e\cursors\harbour-busy.ani,C:\e2e\cursors\gone.cur' /f
+    on_pc "$src" wine reg add "$names\\Harbour" /ve /t REG_SZ /d 'Harbour Bells' /f
+    on_pc "$src" wine reg add "$event" /ve /t REG_SZ /d 'C:\e2e\bells.wav' /f
+  } >/dev/null 2>&1
+
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\input' -c 'C:\e2e\input' -r 'C:\e2e\input-save' -q || rc=$?
+  check "input items: save exits with 0" test "$rc" -eq 0
+  check "input items: the save report describes mouse, keyboard and sounds" \
+    bash -c "grep -q 'The double click time is 650 ms.' '$src/drive_c/e2e/input-save.txt' &&
+             grep -q 'Mouse buttons are swapped (Left-handed usage)' '$src/drive_c/e2e/input-save.txt' &&
+             grep -q 'Keyboard repeat delay is 3ms.' '$src/drive_c/e2e/input-save.txt' &&
+             grep -q '^Caret blink speed is [1-9][0-9]*ms.' '$src/drive_c/e2e/input-save.txt' &&
+             grep -q '^Harbour Bells' '$src/drive_c/e2e/input-save.txt'"
+
+  cp "$src/drive_c/e2e/input.qrv" "$dst/drive_c/e2e/input.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\input' -r 'C:\e2e\input-load' -q || rc=$?
+  check "input items: load exits with 0" test "$rc" -eq 0
+  local got=()
+  got+=("$(on_pc "$dst" reg_value "$mouse" DoubleClickSpeed)")
+  got+=("$(on_pc "$dst" reg_value "$mouse" SwapMouseButtons)")
+  got+=("$(on_pc "$dst" reg_value "$keyboard" KeyboardDelay)")
+  got+=("$(on_pc "$dst" reg_value "$keyboard" KeyboardSpeed)")
+  check "input items: double-click time and button swap arrive" \
+    test "${got[0]}|${got[1]}" = "650|1"
+  check "input items: keyboard repeat delay and speed arrive" \
+    test "${got[2]}|${got[3]}" = "3|20"
+  local blink
+  blink=$(tr -d '\r' <"$src/drive_c/e2e/input-save.txt" | grep '^Caret blink speed is ' || true)
+  check "input items: the caret blink time travels (the load report gives the source's)" \
+    bash -c "test -n '$blink' && tr -d '\r' <'$dst/drive_c/e2e/input-load.txt' | grep -qx '$blink'"
+  local bells sound
+  bells=$( (on_pc "$dst" wine reg query "$names\\Harbour" /ve 2>/dev/null || true) | tr -d '\r' |
+           grep -c 'Harbour Bells' || true)
+  sound=$( (on_pc "$dst" wine reg query "$event" /ve 2>/dev/null || true) | tr -d '\r' |
+           grep -c 'C:\\e2e\\bells.wav' || true)
+  check "input items: the sound scheme arrives" test "$bells|$sound" = "1|1"
+  check "input items: the cursor scheme arrives with its files, in lower case" \
+    bash -c "cmp -s '$src/drive_c/e2e/cursors/harbour.cur' '$dst/drive_c/e2e/cursors/harbour.cur' &&
+             cmp -s '$src/drive_c/e2e/cursors/harbour-busy.ani' '$dst/drive_c/e2e/cursors/harbour-busy.ani' &&
+             test ! -e '$dst/drive_c/e2e/cursors/gone.cur' &&
+             test '$(on_pc "$dst" reg_value "$cursors" Arrow)' = 'C:\\e2e\\cursors\\harbour.cur'"
+
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+}

@@ -10,9 +10,12 @@
 #include "items/connectivity/printer_settings.h"
 #include "items/connectivity/tcpip_settings.h"
 #include "items/connectivity/workgroup_settings.h"
+#include "items/personality/accessibility_settings.h"
 #include "items/personality/background_settings.h"
+#include "items/personality/input_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
+#include "items/personality/sound_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -53,6 +56,10 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TPatternSettings", Make<TPatternSettings>},
       {"TScreenSaverSettings", Make<TScreenSaverSettings>},
       {"TPowerSettings", Make<TPowerSettings>},
+      {"TAccessibilitySettings", Make<TAccessibilitySettings>},
+      {"TSoundSettings", Make<TSoundSettings>},
+      {"TKeyboardSettings", Make<TKeyboardSettings>},
+      {"TMouseSettings", Make<TMouseSettings>},
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},

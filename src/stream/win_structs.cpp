@@ -67,6 +67,103 @@ void StructReader::Bytes(std::uint8_t* out, std::size_t count) {
   offset_ += count;
 }
 
+// ---------------------------------------------------------------------------
+// The accessibility structures: rows of 32-bit fields, a null pointer where
+// a pointer field lies.
+
+namespace {
+
+// A field list in layout order; null marks a pointer field.
+using FieldList = std::initializer_list<std::uint32_t*>;
+using ConstFieldList = std::initializer_list<const std::uint32_t*>;
+
+std::vector<std::uint8_t> EncodeFields(ConstFieldList fields) {
+  StructWriter w;
+  for (const std::uint32_t* f : fields) w.U32(f ? *f : 0u);
+  return w.bytes();
+}
+
+bool DecodeFields(const std::vector<std::uint8_t>& bytes, std::size_t size, FieldList fields) {
+  if (bytes.size() != size || fields.size() * 4 != size) return false;
+  StructReader r(bytes);
+  for (std::uint32_t* f : fields) {
+    std::uint32_t v = r.U32();
+    if (f) *f = v;
+  }
+  return r.ok();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> AccessTimeout::ToBytes() const {
+  return EncodeFields({&cbSize, &dwFlags, &iTimeOutMSec});
+}
+bool AccessTimeout::FromBytes(const std::vector<std::uint8_t>& bytes, AccessTimeout& out) {
+  return DecodeFields(bytes, kSize, {&out.cbSize, &out.dwFlags, &out.iTimeOutMSec});
+}
+
+std::vector<std::uint8_t> FilterKeys::ToBytes() const {
+  return EncodeFields(
+      {&cbSize, &dwFlags, &iWaitMSec, &iDelayMSec, &iRepeatMSec, &iBounceMSec});
+}
+bool FilterKeys::FromBytes(const std::vector<std::uint8_t>& bytes, FilterKeys& out) {
+  return DecodeFields(bytes, kSize,
+                      {&out.cbSize, &out.dwFlags, &out.iWaitMSec, &out.iDelayMSec,
+                       &out.iRepeatMSec, &out.iBounceMSec});
+}
+
+std::vector<std::uint8_t> MouseKeys::ToBytes() const {
+  return EncodeFields({&cbSize, &dwFlags, &iMaxSpeed, &iTimeToMaxSpeed, &iCtrlSpeed,
+                       &dwReserved1, &dwReserved2});
+}
+bool MouseKeys::FromBytes(const std::vector<std::uint8_t>& bytes, MouseKeys& out) {
+  return DecodeFields(bytes, kSize,
+                      {&out.cbSize, &out.dwFlags, &out.iMaxSpeed, &out.iTimeToMaxSpeed,
+                       &out.iCtrlSpeed, &out.dwReserved1, &out.dwReserved2});
+}
+
+std::vector<std::uint8_t> StickyKeys::ToBytes() const { return EncodeFields({&cbSize, &dwFlags}); }
+bool StickyKeys::FromBytes(const std::vector<std::uint8_t>& bytes, StickyKeys& out) {
+  return DecodeFields(bytes, kSize, {&out.cbSize, &out.dwFlags});
+}
+
+std::vector<std::uint8_t> ToggleKeys::ToBytes() const { return EncodeFields({&cbSize, &dwFlags}); }
+bool ToggleKeys::FromBytes(const std::vector<std::uint8_t>& bytes, ToggleKeys& out) {
+  return DecodeFields(bytes, kSize, {&out.cbSize, &out.dwFlags});
+}
+
+std::vector<std::uint8_t> SerialKeys::ToBytes() const {
+  return EncodeFields({&cbSize, &dwFlags, nullptr, nullptr, &iBaudRate, &iPortState, &iActive});
+}
+bool SerialKeys::FromBytes(const std::vector<std::uint8_t>& bytes, SerialKeys& out) {
+  return DecodeFields(bytes, kSize,
+                      {&out.cbSize, &out.dwFlags, nullptr, nullptr, &out.iBaudRate,
+                       &out.iPortState, &out.iActive});
+}
+
+std::vector<std::uint8_t> HighContrast::ToBytes() const {
+  return EncodeFields({&cbSize, &dwFlags, nullptr});
+}
+bool HighContrast::FromBytes(const std::vector<std::uint8_t>& bytes, HighContrast& out) {
+  return DecodeFields(bytes, kSize, {&out.cbSize, &out.dwFlags, nullptr});
+}
+
+std::vector<std::uint8_t> SoundSentry::ToBytes() const {
+  return EncodeFields({&cbSize, &dwFlags, &iFSTextEffect, &iFSTextEffectMSec,
+                       &iFSTextEffectColorBits, &iFSGrafEffect, &iFSGrafEffectMSec,
+                       &iFSGrafEffectColor, &iWindowsEffect, &iWindowsEffectMSec, nullptr,
+                       &iWindowsEffectOrdinal});
+}
+bool SoundSentry::FromBytes(const std::vector<std::uint8_t>& bytes, SoundSentry& out) {
+  return DecodeFields(bytes, kSize,
+                      {&out.cbSize, &out.dwFlags, &out.iFSTextEffect, &out.iFSTextEffectMSec,
+                       &out.iFSTextEffectColorBits, &out.iFSGrafEffect, &out.iFSGrafEffectMSec,
+                       &out.iFSGrafEffectColor, &out.iWindowsEffect, &out.iWindowsEffectMSec,
+                       nullptr, &out.iWindowsEffectOrdinal});
+}
+
+// ---------------------------------------------------------------------------
+
 void LogFont::Encode(StructWriter& w) const {
   for (std::int32_t v : {height, width, escapement, orientation, weight}) w.I32(v);
   for (std::uint8_t v : {italic, underline, strikeOut, charSet, outPrecision, clipPrecision,

@@ -51,6 +51,118 @@ class StructReader {
   bool ok_ = true;
 };
 
+// ---------------------------------------------------------------------------
+// The accessibility structures (SystemParametersInfo SPI_GET/SETxxx), 32-bit
+// ANSI layout: every field is 32 bits wide. Pointer fields (lpsz...) hold an
+// address of the machine that wrote them, which means nothing anywhere
+// else: they are written as 0 and passed over when read; the texts they
+// point at travel beside the structure.
+
+// ACCESSTIMEOUT: 12 bytes.
+struct AccessTimeout {
+  static constexpr std::size_t kSize = 12;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+  std::uint32_t iTimeOutMSec = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  // False when `bytes` is not exactly kSize long.
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, AccessTimeout& out);
+  bool operator==(const AccessTimeout&) const = default;
+};
+
+// FILTERKEYS: 24 bytes.
+struct FilterKeys {
+  static constexpr std::size_t kSize = 24;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+  std::uint32_t iWaitMSec = 0, iDelayMSec = 0, iRepeatMSec = 0, iBounceMSec = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, FilterKeys& out);
+  bool operator==(const FilterKeys&) const = default;
+};
+
+// MOUSEKEYS: 28 bytes.
+struct MouseKeys {
+  static constexpr std::size_t kSize = 28;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+  std::uint32_t iMaxSpeed = 0, iTimeToMaxSpeed = 0, iCtrlSpeed = 0;
+  std::uint32_t dwReserved1 = 0, dwReserved2 = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, MouseKeys& out);
+  bool operator==(const MouseKeys&) const = default;
+};
+
+// STICKYKEYS: 8 bytes.
+struct StickyKeys {
+  static constexpr std::size_t kSize = 8;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, StickyKeys& out);
+  bool operator==(const StickyKeys&) const = default;
+};
+
+// TOGGLEKEYS: 8 bytes.
+struct ToggleKeys {
+  static constexpr std::size_t kSize = 8;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, ToggleKeys& out);
+  bool operator==(const ToggleKeys&) const = default;
+};
+
+// SERIALKEYSA: 28 bytes; lpszActivePort at 8 and lpszPort at 12 are
+// pointers.
+struct SerialKeys {
+  static constexpr std::size_t kSize = 28;
+  static constexpr std::size_t kActivePortOffset = 8;
+  static constexpr std::size_t kPortOffset = 12;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+  std::uint32_t iBaudRate = 0, iPortState = 0, iActive = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, SerialKeys& out);
+  bool operator==(const SerialKeys&) const = default;
+};
+
+// HIGHCONTRASTA: 12 bytes; lpszDefaultScheme at 8 is a pointer.
+struct HighContrast {
+  static constexpr std::size_t kSize = 12;
+  static constexpr std::size_t kSchemeOffset = 8;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, HighContrast& out);
+  bool operator==(const HighContrast&) const = default;
+};
+
+// SOUNDSENTRYA: 48 bytes; lpszWindowsEffectDLL at 40 is a pointer.
+struct SoundSentry {
+  static constexpr std::size_t kSize = 48;
+  static constexpr std::size_t kEffectDllOffset = 40;
+  std::uint32_t cbSize = kSize;
+  std::uint32_t dwFlags = 0;
+  std::uint32_t iFSTextEffect = 0, iFSTextEffectMSec = 0, iFSTextEffectColorBits = 0;
+  std::uint32_t iFSGrafEffect = 0, iFSGrafEffectMSec = 0, iFSGrafEffectColor = 0;
+  std::uint32_t iWindowsEffect = 0, iWindowsEffectMSec = 0;
+  std::uint32_t iWindowsEffectOrdinal = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, SoundSentry& out);
+  bool operator==(const SoundSentry&) const = default;
+};
+
+// ---------------------------------------------------------------------------
+
 // LOGFONTA: 60 bytes.
 struct LogFont {
   static constexpr std::size_t kSize = 60;

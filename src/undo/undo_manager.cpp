@@ -231,6 +231,11 @@ void TUndoManager::Restore() {
         options.ComparebyChecksum = byChecksum;
       }
     } replace;
+    struct RestoringScope {
+      bool& flag;
+      explicit RestoringScope(bool& f) : flag(f) { flag = true; }
+      ~RestoringScope() { flag = false; }
+    } restoring(restoring_);
     LoadSettings("", *image_, false, noBackup, false);
   }
 

@@ -31,9 +31,13 @@ class TUndoManager {
 
   bool Recording = false;
   bool UndoAvailable() const { return undoAvailable_; }
+  // True while Restore replays the captured image: items that keep newer
+  // files put the captured ones back then.
+  bool Restoring() const { return restoring_; }
 
  private:
   bool undoAvailable_ = false;
+  bool restoring_ = false;
   std::unique_ptr<TReadMemoryConnection> image_;
   std::vector<std::string> createdFolders_;  // sorted, case ignored, unique
   std::vector<std::string> createdFiles_;

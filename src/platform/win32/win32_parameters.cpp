@@ -23,6 +23,20 @@ static_assert(sizeof(TOGGLEKEYS) == spisize::ToggleKeys);
 static_assert(offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA) ==
               spisize::NonClientMetrics);
 
+// The accessibility structures that hold pointers keep the 32-bit layout up
+// to their first pointer in every build, and are that layout exactly in a
+// 32-bit build.
+static_assert(offsetof(SERIALKEYSA, lpszActivePort) == 8);
+static_assert(offsetof(HIGHCONTRASTA, lpszDefaultScheme) == 8);
+static_assert(offsetof(SOUNDSENTRYA, lpszWindowsEffectDLL) == 40);
+#ifndef _WIN64
+static_assert(sizeof(SERIALKEYSA) == spisize::SerialKeys);
+static_assert(offsetof(SERIALKEYSA, lpszPort) == 12 && offsetof(SERIALKEYSA, iActive) == 24);
+static_assert(sizeof(HIGHCONTRASTA) == spisize::HighContrast);
+static_assert(sizeof(SOUNDSENTRYA) == spisize::SoundSentry);
+static_assert(offsetof(SOUNDSENTRYA, iWindowsEffectOrdinal) == 44);
+#endif
+
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t offset) {
   std::uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | b[offset + i];
