@@ -9,6 +9,8 @@
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/background_settings.h"
+#include "items/personality/color_settings.h"
+#include "items/personality/display_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
 #include "platform/machine.h"
@@ -51,6 +53,10 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TPatternSettings", Make<TPatternSettings>},
       {"TScreenSaverSettings", Make<TScreenSaverSettings>},
       {"TPowerSettings", Make<TPowerSettings>},
+      {"TScreenSettings", Make<TScreenSettings>},
+      {"TIconMetricsSettings", Make<TIconMetricsSettings>},
+      {"TWindowMetricsSettings", Make<TWindowMetricsSettings>},
+      {"TColorSettings", Make<TColorSettings>},
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
