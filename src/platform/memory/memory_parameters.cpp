@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/memory/memory_display.h"
 #include "platform/memory/memory_state.h"
 
 namespace qv::mem {
@@ -346,6 +347,7 @@ void InitializeParameters(State& s) {
   PutMouse(s, "MouseSpeed", 1);
   PutMouse(s, "DoubleClickWidth", 4);
   PutMouse(s, "DoubleClickHeight", 4);
+  InitializeAppearance(s);
 }
 
 // ---------------------------------------------------------------------------
@@ -382,6 +384,8 @@ bool MemorySystemParameters::Parameter(unsigned action, std::uint32_t uiParam,
   const std::int32_t stored = a->boolean ? (uiParam != 0 ? 1 : 0) : given;
   p.values[a->get] = stored;
   if (a->set == spi::SetBorder) Put32(p.blocks[spi::GetNonClientMetrics], kBorderOffset, uiParam);
+  if (a->set == spi::SetBorder && (winIni & spif::UpdateIniFile))
+    StoreWindowMetrics(s_, spi::SetNonClientMetrics, p.blocks[spi::GetNonClientMetrics]);
   if (winIni & spif::UpdateIniFile) StoreValue(s_, a->set, stored);
   NoteChange(s_, winIni);
   return true;
@@ -434,6 +438,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
       if (winIni & spif::UpdateIniFile) StoreMouseBlock(s_, stored);
       break;
   }
+  if (winIni & spif::UpdateIniFile) StoreWindowMetrics(s_, a->set, stored);
   NoteChange(s_, winIni);
   return true;
 }
@@ -540,8 +545,8 @@ std::int32_t MemorySystemParameters::ChangeDisplayMode(const DisplayMode& mode,
   }
   if (!found) return disp::BadMode;
   const DisplayMode target = *found;
-  // Windows 95 changes the colour depth only on a restart.
-  const bool restart = s_.setup.kind == okWin95 && target.bitsPerPel != p.display.bitsPerPel;
+  // Windows 95 changes the colour depth only on a restart; some modes always take one.
+  const bool restart = ModeNeedsRestart(s_, target);
   const std::int32_t result = restart ? disp::Restart : disp::Successful;
   if (flags & cds::Test) return result;
   if (flags & cds::UpdateRegistry) StoreDisplayMode(s_, target);

@@ -83,6 +83,7 @@ struct ParameterState {
   std::map<int, std::uint32_t> colors;  // the indices this kind knows
   DisplayMode display;                  // the mode in use
   std::vector<DisplayMode> modes;       // what the display offers
+  std::vector<DisplayMode> restartModes;  // offered modes that take effect after a restart
   std::string keyboardLayout;           // active layout, 8 upper-case hex digits
   std::set<std::string> layouts;        // layouts installed on the machine
   std::uint32_t doubleClickTime = 500;
