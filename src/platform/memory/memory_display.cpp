@@ -136,4 +136,11 @@ bool ModeNeedsRestart(const State& s, const DisplayMode& target) {
   return std::find(p.restartModes.begin(), p.restartModes.end(), target) != p.restartModes.end();
 }
 
+bool FailsOnRequest(const State& s, unsigned action) {
+  auto it = s.parameters.failingActions.find(action);
+  if (it == s.parameters.failingActions.end()) return false;
+  SetThreadLastError(it->second);
+  return true;
+}
+
 }  // namespace qv::mem

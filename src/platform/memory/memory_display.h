@@ -27,4 +27,8 @@ void StoreWindowMetrics(MemoryMachine::State& state, unsigned setAction,
 // restart-only modes always takes one.
 bool ModeNeedsRestart(const MemoryMachine::State& state, const DisplayMode& target);
 
+// A failure a test asked for with ParameterState::failingActions: true, with
+// the thread's last error set, when `action` is to fail.
+bool FailsOnRequest(const MemoryMachine::State& state, unsigned action);
+
 }  // namespace qv::mem

@@ -358,6 +358,7 @@ bool MemorySystemParameters::Parameter(unsigned action, std::uint32_t uiParam,
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
   const std::int32_t given = static_cast<std::int32_t>(uiParam);
+  if (FailsOnRequest(s_, action)) return false;
   if (IsSetOnly(action)) {
     switch (action) {
       case spi::SetDoubleClkWidth: s_.metrics[sm::CxDoubleClk] = given; break;
@@ -397,6 +398,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
   (void)uiParam;
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
+  if (FailsOnRequest(s_, action)) return false;
   if (IsSetOnly(action)) return BadArgument();
   bool isGet = false;
   const ActionPair* a = FindAction(s_, action, &isGet);
@@ -525,6 +527,7 @@ std::int32_t MemorySystemParameters::ChangeDisplayMode(const DisplayMode& mode,
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
   if (flags & ~(cds::UpdateRegistry | cds::Test)) return disp::BadFlags;
+  if (p.displayAnswer) return *p.displayAnswer;
   DisplayMode wanted = p.display;
   if (mode.fields & dm::BitsPerPel) wanted.bitsPerPel = mode.bitsPerPel;
   if (mode.fields & dm::PelsWidth) wanted.pelsWidth = mode.pelsWidth;
