@@ -133,6 +133,8 @@ void StoreWindowMetrics(State& s, unsigned setAction, const std::vector<std::uin
 bool ModeNeedsRestart(const State& s, const DisplayMode& target) {
   const ParameterState& p = s.parameters;
   if (s.setup.kind == okWin95 && target.bitsPerPel != p.display.bitsPerPel) return true;
+  // The mode in use is shown as it is.
+  if (target == p.display) return false;
   return std::find(p.restartModes.begin(), p.restartModes.end(), target) != p.restartModes.end();
 }
 

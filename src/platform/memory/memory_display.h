@@ -24,7 +24,7 @@ void StoreWindowMetrics(MemoryMachine::State& state, unsigned setAction,
 
 // Whether the display shows `target` only after a restart: Windows 95 changes
 // the colour depth only then, and a mode listed in the machine's
-// restart-only modes always takes one.
+// restart-only modes takes one unless it is the mode in use.
 bool ModeNeedsRestart(const MemoryMachine::State& state, const DisplayMode& target);
 
 // A failure a test asked for with ParameterState::failingActions: true, with
