@@ -188,8 +188,9 @@ run_e2e_display() {  # qorvel.exe
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
   printf "$cfg" >"$src/drive_c/e2e/display.cfg"
   printf "$cfg" >"$dst/drive_c/e2e/display.cfg"
-  # Wine keeps the colours in Control Panel\Colors and the window metrics in
-  # twips (-15 per pixel): a caption of 25 pixels, a menu bar of 20.
+  # Wine keeps the colours in Control Panel\Colors and reads the window
+  # metrics there in twips (-15 per pixel): a caption of 25 pixels, a menu
+  # bar of 20. What the target's calls store comes back in pixels.
   local metrics='HKCU\Control Panel\Desktop\WindowMetrics' colors='HKCU\Control Panel\Colors'
   {
     on_pc "$src" wine reg add "$colors" /v Background /t REG_SZ /d '128 0 64' /f
@@ -213,15 +214,17 @@ run_e2e_display() {  # qorvel.exe
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\display' -r 'C:\e2e\display-load' -q || rc=$?
   on_pc "$dst" wine "$exe" -s 'C:\e2e\after' -c 'C:\e2e\display' -r 'C:\e2e\after' -q || true
-  local after="$dst/drive_c/e2e/after.txt"
-  check "display: colours and window metrics arrive on the target" \
+  local after="$dst/drive_c/e2e/after.txt" face
+  face=$(grep -a '^Icon font is ' "$saved" | tr -d '\r' | cut -c14- || true)
+  check "display: colours, window metrics and the icon font arrive on the target" \
     bash -c "test $rc -eq 0 && grep -q '^Desktop : 128 0 64' '$after' &&
              grep -q '^Window background : 250 240 230' '$after' &&
              grep -q '^Height of caption buttons : 25 pixels' '$after' &&
-             grep -q '^Height of menu-bar buttons : 20 pixels' '$after'"
+             grep -q '^Height of menu-bar buttons : 20 pixels' '$after' &&
+             test -n '$face' && grep -q '^Icon font is $face' '$after'"
   check "display: the target keeps them in its registry" \
     test "$(on_pc "$dst" reg_value "$colors" Background)|$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" \
-         = "128 0 64|-375"
+         = "128 0 64|25"
   check "display: the load report asks for a restart" \
     grep -q 'The system must be restarted for some settings to take effect.' "$dst/drive_c/e2e/display-load.txt"
 
@@ -243,7 +246,7 @@ run_e2e_display() {  # qorvel.exe
              grep -q '^Height of menu-bar buttons : 25 pixels' '$scaled' &&
              test '${icons:-0}' -gt 0 && grep -Eq '^Icon horizontal spacing is $want([^0-9]|\$)' '$scaled'"
   check "display: Wine's registry holds the scaled caption" \
-    test "$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" = -480
+    test "$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" = 32
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true

@@ -90,6 +90,7 @@ TEST_P(DisplayParametersContract, TheIconTitleFontIsTheIconMetricsFont) {
   ASSERT_EQ(icons.cbSize, 76u);
   LogFont font = icons.font;
   font.height = icons.font.height < 0 ? icons.font.height - 2 : icons.font.height + 2;
+  font.faceName = icons.font.faceName == "Arial" ? "Courier New" : "Arial";
   StructWriter w;
   font.Encode(w);
   std::vector<std::uint8_t> block = w.bytes();
@@ -97,6 +98,7 @@ TEST_P(DisplayParametersContract, TheIconTitleFontIsTheIconMetricsFont) {
   const IconMetrics now = Get<IconMetrics>(spi::GetIconMetrics, 0);
   EXPECT_TRUE(Set(spi::SetIconMetrics, icons, 0));
   EXPECT_EQ(now.font.height, font.height);
+  EXPECT_EQ(now.font.faceName, font.faceName);
   EXPECT_EQ(now.horzSpacing, icons.horzSpacing);
   EXPECT_EQ(Get<IconMetrics>(spi::GetIconMetrics, 0).font.height, icons.font.height);
 }
