@@ -138,6 +138,15 @@ bool ModeNeedsRestart(const State& s, const DisplayMode& target) {
   return std::find(p.restartModes.begin(), p.restartModes.end(), target) != p.restartModes.end();
 }
 
+void AdjustSetBlock(unsigned setAction, std::vector<std::uint8_t>& block) {
+  if (setAction != spi::SetIconMetrics || block.size() < spisize::IconMetrics) return;
+  for (std::size_t offset : {4u, 8u}) {
+    const auto spacing = static_cast<std::int32_t>(Get32(block, offset));
+    if (spacing >= 32) continue;
+    for (int i = 0; i < 4; ++i) block[offset + static_cast<std::size_t>(i)] = i == 0 ? 32 : 0;
+  }
+}
+
 bool FailsOnRequest(const State& s, unsigned action) {
   auto it = s.parameters.failingActions.find(action);
   if (it == s.parameters.failingActions.end()) return false;

@@ -27,6 +27,10 @@ void StoreWindowMetrics(MemoryMachine::State& state, unsigned setAction,
 // restart-only modes takes one unless it is the mode in use.
 bool ModeNeedsRestart(const MemoryMachine::State& state, const DisplayMode& target);
 
+// What the system corrects in a structure it is given before keeping it:
+// icon spacing is at least 32 pixels (Windows raises smaller values).
+void AdjustSetBlock(unsigned setAction, std::vector<std::uint8_t>& block);
+
 // A failure a test asked for with ParameterState::failingActions: true, with
 // the thread's last error set, when `action` is to fail.
 bool FailsOnRequest(const MemoryMachine::State& state, unsigned action);

@@ -421,6 +421,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
   std::vector<std::uint8_t> stored = block;
   if (a->pointer1) Put32(stored, a->pointer1, 0);
   if (a->pointer2) Put32(stored, a->pointer2, 0);
+  AdjustSetBlock(a->set, stored);
   if (font) {
     std::copy(stored.begin(), stored.end(), icon.begin() + kIconFontOffset);
   } else {

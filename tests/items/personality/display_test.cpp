@@ -263,6 +263,18 @@ TEST_F(DisplayItemTest, IconSpacingAndTitleFontAreScaledOnlyTheTitleCallCarriesT
                      [&] { MachineScope on(other); return SystemErrorText(1439); }()));
 }
 
+TEST_F(DisplayItemTest, IconSpacingScaledBelow32PixelsIsRaisedTo32ByTheSystem) {
+  MemoryMachine source(okWin98), target(okWinNT);
+  ASSERT_TRUE(Save<TIconMetricsSettings>(source).ok);
+  Scale(0.5, 0.4);  // 75 -> 37 and 30
+  ItemResult loaded = Load<TIconMetricsSettings>(target);
+  EXPECT_EQ(Icons(target).horzSpacing, 37);
+  EXPECT_EQ(Icons(target).vertSpacing, 32);
+  EXPECT_EQ(target.System().Metric(sm::CyIconSpacing), 32);
+  // The report tells what was asked for.
+  EXPECT_TRUE(loaded.Has("Icon vertical spacing is 30"));
+}
+
 TEST_F(DisplayItemTest, IconMetricsTheSourceCouldNotReadTravelWithSizeZero) {
   MemoryMachine source(okWinNT), target(okWin98);
   Fail(source, spi::GetIconMetrics);

@@ -103,6 +103,18 @@ TEST_P(DisplayParametersContract, TheIconTitleFontIsTheIconMetricsFont) {
   EXPECT_EQ(Get<IconMetrics>(spi::GetIconMetrics, 0).font.height, icons.font.height);
 }
 
+TEST_P(DisplayParametersContract, IconSpacingBelow32PixelsIsRaisedTo32) {
+  const IconMetrics icons = Get<IconMetrics>(spi::GetIconMetrics, 0);
+  IconMetrics narrow = icons;
+  narrow.horzSpacing = 20;
+  narrow.vertSpacing = 40;
+  ASSERT_TRUE(Set(spi::SetIconMetrics, narrow, 0));
+  const IconMetrics now = Get<IconMetrics>(spi::GetIconMetrics, 0);
+  EXPECT_TRUE(Set(spi::SetIconMetrics, icons, 0));
+  EXPECT_EQ(now.horzSpacing, 32);
+  EXPECT_EQ(now.vertSpacing, 40);
+}
+
 QV_CONTRACT_SUITE(DisplayParametersContract);
 
 }  // namespace
