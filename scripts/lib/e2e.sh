@@ -220,6 +220,7 @@ run_e2e() {  # qorvel.exe
 
   e2e_printers "$exe"
   e2e_tcpip "$exe"
+  run_e2e_display "$exe"
 }
 
 # TCP/IP, WINS and DNS between two PCs whose network cards have other names:
@@ -372,6 +373,88 @@ run_e2e_input() {  # qorvel.exe
              cmp -s '$src/drive_c/e2e/cursors/harbour-busy.ani' '$dst/drive_c/e2e/cursors/harbour-busy.ani' &&
              test ! -e '$dst/drive_c/e2e/cursors/gone.cur' &&
              test '$(on_pc "$dst" reg_value "$cursors" Arrow)' = 'C:\\e2e\\cursors\\harbour.cur'"
+
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+}
+
+# The display items between two more PCs: colours and window metrics set on
+# the source arrive on the target; then the same file, its source record made
+# to claim an 800x600 screen, arrives on the 1024x768 target scaled by 1.28.
+# What Wine answers afterwards is read back through a describing save on the
+# target (a new process asks SystemParametersInfo and GetSysColor afresh).
+run_e2e_display() {  # qorvel.exe
+  local exe=$1 root="$build/e2e" rc
+  local src="$root/display-source-pc" dst="$root/display-target-pc"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+
+  local cfg='Personality\r\nDisplay\r\nIcon metrics\r\nWindow metrics\r\nColors\r\nEndPersonality\r\nConnectivity\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n'
+  mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
+  printf "$cfg" >"$src/drive_c/e2e/display.cfg"
+  printf "$cfg" >"$dst/drive_c/e2e/display.cfg"
+  # Wine keeps the colours in Control Panel\Colors and reads the window
+  # metrics there in twips (-15 per pixel): a caption of 25 pixels, a menu
+  # bar of 20. What the target's calls store comes back in pixels.
+  local metrics='HKCU\Control Panel\Desktop\WindowMetrics' colors='HKCU\Control Panel\Colors'
+  {
+    on_pc "$src" wine reg add "$colors" /v Background /t REG_SZ /d '128 0 64' /f
+    on_pc "$src" wine reg add "$colors" /v Window /t REG_SZ /d '250 240 230' /f
+    on_pc "$src" wine reg add "$metrics" /v CaptionHeight /t REG_SZ /d -375 /f
+    on_pc "$src" wine reg add "$metrics" /v MenuHeight /t REG_SZ /d -300 /f
+  } >/dev/null 2>&1
+
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\display' -c 'C:\e2e\display' -r 'C:\e2e\display-save' -q || rc=$?
+  local saved="$src/drive_c/e2e/display-save.txt"
+  check "display: the save describes the source's colours and metrics" \
+    bash -c "test $rc -eq 0 && grep -q '^Desktop : 128 0 64' '$saved' &&
+             grep -q '^Window background : 250 240 230' '$saved' &&
+             grep -q '^Height of caption buttons : 25 pixels' '$saved' &&
+             grep -q '^Height of menu-bar buttons : 20 pixels' '$saved' &&
+             grep -q '^Screen width  : [0-9]* pixels' '$saved'"
+
+  # Load as saved, then describe the target with a save of its own.
+  cp "$src/drive_c/e2e/display.qrv" "$dst/drive_c/e2e/display.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\display' -r 'C:\e2e\display-load' -q || rc=$?
+  on_pc "$dst" wine "$exe" -s 'C:\e2e\after' -c 'C:\e2e\display' -r 'C:\e2e\after' -q || true
+  local after="$dst/drive_c/e2e/after.txt" face
+  face=$(grep -a '^Icon font is ' "$saved" | tr -d '\r' | cut -c14- || true)
+  check "display: colours, window metrics and the icon font arrive on the target" \
+    bash -c "test $rc -eq 0 && grep -q '^Desktop : 128 0 64' '$after' &&
+             grep -q '^Window background : 250 240 230' '$after' &&
+             grep -q '^Height of caption buttons : 25 pixels' '$after' &&
+             grep -q '^Height of menu-bar buttons : 20 pixels' '$after' &&
+             test -n '$face' && grep -q '^Icon font is $face' '$after'"
+  check "display: the target keeps them in its registry" \
+    test "$(on_pc "$dst" reg_value "$colors" Background)|$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" \
+         = "128 0 64|25"
+  check "display: the load report asks for a restart" \
+    grep -q 'The system must be restarted for some settings to take effect.' "$dst/drive_c/e2e/display-load.txt"
+
+  # The same file from an 800x600 screen at 96 pixels per inch: the source
+  # record's four integers 1024, 768, 96, 96 become 800, 600, 96, 96.
+  perl -0777 -pe 's/\x00\x04\0\0\x00\x03\0\0\x60\0\0\0\x60\0\0\0/\x20\x03\0\0\x58\x02\0\0\x60\0\0\0\x60\0\0\0/' \
+    "$src/drive_c/e2e/display.qrv" >"$dst/drive_c/e2e/small.qrv" || true
+  check "display: the source record is made to claim 800x600" \
+    bash -c "! cmp -s '$src/drive_c/e2e/display.qrv' '$dst/drive_c/e2e/small.qrv'"
+  local icons want
+  icons=$(grep -o '^Icon horizontal spacing is [0-9]*' "$saved" | grep -o '[0-9]*$' || true)
+  want=$(( ${icons:-0} * 128 / 100 ))
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\small' -r 'C:\e2e\small-load' -q || rc=$?
+  on_pc "$dst" wine "$exe" -s 'C:\e2e\scaled' -c 'C:\e2e\display' -r 'C:\e2e\scaled' -q || true
+  local scaled="$dst/drive_c/e2e/scaled.txt"
+  check "display: from 800x600 the metrics arrive scaled by 1.28 (25 -> 32, 20 -> 25)" \
+    bash -c "test $rc -eq 0 && grep -q '^Height of caption buttons : 32 pixels' '$scaled' &&
+             grep -q '^Height of menu-bar buttons : 25 pixels' '$scaled' &&
+             test '${icons:-0}' -gt 0 && grep -Eq '^Icon horizontal spacing is $want([^0-9]|\$)' '$scaled'"
+  check "display: Wine's registry holds the scaled caption" \
+    test "$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" = 32
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true

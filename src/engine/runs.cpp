@@ -286,6 +286,9 @@ class TReadSettingsThread {
     source.Read(Connection);
     Connection.OSVersion = source.OSVersion();
     ComputeScaleFactors(source);
+    // A restore replays this machine's own image: its sizes are put back as
+    // they were, even when the load being undone changed the screen.
+    if (!DoBackup && SettingsFile.empty()) HorizontalScaleFactor = VerticalScaleFactor = 1.0;
 
     report.Attach(&Connection);
     report.ClearLines();

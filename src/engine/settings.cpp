@@ -12,6 +12,8 @@
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/accessibility_settings.h"
 #include "items/personality/background_settings.h"
+#include "items/personality/color_settings.h"
+#include "items/personality/display_settings.h"
 #include "items/personality/input_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
@@ -60,6 +62,10 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TSoundSettings", Make<TSoundSettings>},
       {"TKeyboardSettings", Make<TKeyboardSettings>},
       {"TMouseSettings", Make<TMouseSettings>},
+      {"TScreenSettings", Make<TScreenSettings>},
+      {"TIconMetricsSettings", Make<TIconMetricsSettings>},
+      {"TWindowMetricsSettings", Make<TWindowMetricsSettings>},
+      {"TColorSettings", Make<TColorSettings>},
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},

@@ -1,5 +1,8 @@
 #include "items/item_support.h"
 
+#include <cmath>
+#include <limits>
+
 #include "engine/program.h"
 #include "platform/machine.h"
 #include "platform/system_info.h"
@@ -71,6 +74,15 @@ bool RegValueExists(qv::RegKey root, std::string_view keyPath, std::string_view 
   bool exists = registry.QueryValue(key, valueName, &type, nullptr, &size) == qv::err::Success;
   registry.CloseKey(key);
   return exists;
+}
+
+std::int32_t Scaled(std::int32_t value, double factor) {
+  if (!std::isfinite(factor) || factor <= 0) return value;
+  const double scaled = std::trunc(static_cast<double>(value) * factor);
+  if (scaled < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
+      scaled > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+    return value;
+  return static_cast<std::int32_t>(scaled);
 }
 
 }  // namespace items

@@ -43,4 +43,10 @@ bool FitsIni(const std::string& text, bool name);
 // Whether the value exists (of any type).
 bool RegValueExists(qv::RegKey root, std::string_view keyPath, std::string_view valueName);
 
+// A size or position from another screen on this one: `value` times the
+// scale factor, truncated toward zero. A factor that is not a finite
+// positive number, or a result that does not fit 32 bits, leaves the value
+// as it was.
+std::int32_t Scaled(std::int32_t value, double factor);
+
 }  // namespace items

@@ -236,3 +236,33 @@ bool NonClientMetrics::FromBytes(const std::vector<std::uint8_t>& bytes, NonClie
   out.messageFont.Decode(r);
   return r.ok();
 }
+
+std::vector<std::uint8_t> MinimizedMetrics::ToBytes() const {
+  StructWriter w;
+  w.U32(cbSize);
+  for (std::int32_t v : {width, horzGap, vertGap, arrange}) w.I32(v);
+  return w.bytes();
+}
+
+bool MinimizedMetrics::FromBytes(const std::vector<std::uint8_t>& bytes, MinimizedMetrics& out) {
+  if (bytes.size() != kSize) return false;
+  StructReader r(bytes);
+  out.cbSize = r.U32();
+  for (std::int32_t* v : {&out.width, &out.horzGap, &out.vertGap, &out.arrange}) *v = r.I32();
+  return r.ok();
+}
+
+std::vector<std::uint8_t> AnimationInfo::ToBytes() const {
+  StructWriter w;
+  w.U32(cbSize);
+  w.I32(minAnimate);
+  return w.bytes();
+}
+
+bool AnimationInfo::FromBytes(const std::vector<std::uint8_t>& bytes, AnimationInfo& out) {
+  if (bytes.size() != kSize) return false;
+  StructReader r(bytes);
+  out.cbSize = r.U32();
+  out.minAnimate = r.I32();
+  return r.ok();
+}

@@ -205,3 +205,25 @@ struct NonClientMetrics {
   static bool FromBytes(const std::vector<std::uint8_t>& bytes, NonClientMetrics& out);
   bool operator==(const NonClientMetrics&) const = default;
 };
+
+// MINIMIZEDMETRICS: 20 bytes.
+struct MinimizedMetrics {
+  static constexpr std::size_t kSize = 20;
+  std::uint32_t cbSize = kSize;
+  std::int32_t width = 0, horzGap = 0, vertGap = 0, arrange = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, MinimizedMetrics& out);
+  bool operator==(const MinimizedMetrics&) const = default;
+};
+
+// ANIMATIONINFO: 8 bytes.
+struct AnimationInfo {
+  static constexpr std::size_t kSize = 8;
+  std::uint32_t cbSize = kSize;
+  std::int32_t minAnimate = 0;
+
+  std::vector<std::uint8_t> ToBytes() const;
+  static bool FromBytes(const std::vector<std::uint8_t>& bytes, AnimationInfo& out);
+  bool operator==(const AnimationInfo&) const = default;
+};

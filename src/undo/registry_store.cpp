@@ -189,10 +189,44 @@ bool TRegistryStore::ReadKey() {
   bool usable = qv::hkey::IsRoot(root);
   if (!usable)
     DebugLog("Error writing registry key : invalid root key " + std::to_string(root));
+  // Every entry takes at least its two string lengths, type and size.
+  if (count < 0) throw EConnectionReadError("Invalid registry entry count " + std::to_string(count));
+  stream_.RequireAvailable(static_cast<std::uint64_t>(count) * 16);
   for (std::int32_t i = 0; i < count; ++i) {
     TRegistryEntry entry(nullptr, std::string(), std::string(), root);
     entry.ReadFromStream(stream_);
-    if (apply_ && usable) entry.WriteToRegistry();
+    if (!apply_ || !usable) continue;
+    if (Allowed(entry))
+      entry.WriteToRegistry();
+    else
+      DebugLog("Registry entry passed over : " + entry.KeyPath() + " " + entry.ValueName());
   }
   return usable;
+}
+
+void TRegistryStore::Confine(qv::RegKey root, std::string keyPath, bool includeSubKeys) {
+  confined_ = true;
+  confinedRoot_ = root;
+  confinedPath_ = std::move(keyPath);
+  confinedSubKeys_ = includeSubKeys;
+}
+
+bool TRegistryStore::Allowed(const TRegistryEntry& entry) const {
+  if (!confined_) return true;
+  if (entry.Root() != confinedRoot_) return false;
+  std::string_view path = entry.KeyPath();
+  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  if (CompareNames(path, confinedPath_) == 0) return true;
+  if (!confinedSubKeys_ || path.size() <= confinedPath_.size() + 1) return false;
+  if (path[confinedPath_.size()] != '\\') return false;
+  // No ".." or empty steps that would lead out of the key.
+  std::string_view rest = path.substr(confinedPath_.size() + 1);
+  for (std::size_t at = 0; at <= rest.size();) {
+    std::size_t end = rest.find('\\', at);
+    if (end == std::string_view::npos) end = rest.size();
+    std::string_view step = rest.substr(at, end - at);
+    if (step.empty() || step == "." || step == "..") return false;
+    at = end + 1;
+  }
+  return CompareNames(path.substr(0, confinedPath_.size()), confinedPath_) == 0;
 }

@@ -72,11 +72,21 @@ class TRegistryStore {
   // when the record names a root that is not one of the predefined keys:
   // its entries are read past and none is applied.
   bool ReadKey();
+  // From now on ReadKey applies only entries of this key (and, with
+  // `includeSubKeys`, of its sub keys); any other entry in a record is read
+  // past with a debug line. For records that come from another machine.
+  void Confine(qv::RegKey root, std::string keyPath, bool includeSubKeys);
 
  private:
+  bool Allowed(const TRegistryEntry& entry) const;
+
   void Collect(qv::IRegistry& registry, qv::RegKey root, const std::string& keyPath,
                bool includeSubKeys, std::vector<TRegistryEntry>& entries);
 
   TConnection& stream_;
   bool apply_;
+  bool confined_ = false;
+  qv::RegKey confinedRoot_ = 0;
+  std::string confinedPath_;
+  bool confinedSubKeys_ = false;
 };

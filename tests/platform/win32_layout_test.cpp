@@ -47,3 +47,38 @@ TEST(Win32Layout, NonClientMetricsFromTheSystemDecode) {
 }
 
 }  // namespace
+
+// The window metrics' minimized-window and animation structures.
+namespace {
+
+static_assert(sizeof(MINIMIZEDMETRICS) == MinimizedMetrics::kSize);
+static_assert(offsetof(MINIMIZEDMETRICS, iArrange) == 16);
+static_assert(sizeof(ANIMATIONINFO) == AnimationInfo::kSize);
+static_assert(offsetof(ANIMATIONINFO, iMinAnimate) == 4);
+
+TEST(Win32Layout, MinimizedMetricsAndAnimationFromTheSystemDecode) {
+  MINIMIZEDMETRICS mm{};
+  mm.cbSize = sizeof mm;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETMINIMIZEDMETRICS, sizeof mm, &mm, 0));
+  std::vector<std::uint8_t> bytes(sizeof mm);
+  std::memcpy(bytes.data(), &mm, sizeof mm);
+  MinimizedMetrics decoded;
+  ASSERT_TRUE(MinimizedMetrics::FromBytes(bytes, decoded));
+  EXPECT_EQ(decoded.width, mm.iWidth);
+  EXPECT_EQ(decoded.horzGap, mm.iHorzGap);
+  EXPECT_EQ(decoded.vertGap, mm.iVertGap);
+  EXPECT_EQ(decoded.arrange, mm.iArrange);
+  EXPECT_EQ(decoded.ToBytes(), bytes);
+
+  ANIMATIONINFO ai{};
+  ai.cbSize = sizeof ai;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETANIMATION, sizeof ai, &ai, 0));
+  std::vector<std::uint8_t> animation(sizeof ai);
+  std::memcpy(animation.data(), &ai, sizeof ai);
+  AnimationInfo info;
+  ASSERT_TRUE(AnimationInfo::FromBytes(animation, info));
+  EXPECT_EQ(info.minAnimate, ai.iMinAnimate);
+  EXPECT_EQ(info.ToBytes(), animation);
+}
+
+}  // namespace

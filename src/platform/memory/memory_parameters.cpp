@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/memory/memory_display.h"
 #include "platform/memory/memory_state.h"
 
 namespace qv::mem {
@@ -346,6 +347,7 @@ void InitializeParameters(State& s) {
   PutMouse(s, "MouseSpeed", 1);
   PutMouse(s, "DoubleClickWidth", 4);
   PutMouse(s, "DoubleClickHeight", 4);
+  InitializeAppearance(s);
 }
 
 // ---------------------------------------------------------------------------
@@ -356,6 +358,7 @@ bool MemorySystemParameters::Parameter(unsigned action, std::uint32_t uiParam,
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
   const std::int32_t given = static_cast<std::int32_t>(uiParam);
+  if (FailsOnRequest(s_, action)) return false;
   if (IsSetOnly(action)) {
     switch (action) {
       case spi::SetDoubleClkWidth: s_.metrics[sm::CxDoubleClk] = given; break;
@@ -382,6 +385,8 @@ bool MemorySystemParameters::Parameter(unsigned action, std::uint32_t uiParam,
   const std::int32_t stored = a->boolean ? (uiParam != 0 ? 1 : 0) : given;
   p.values[a->get] = stored;
   if (a->set == spi::SetBorder) Put32(p.blocks[spi::GetNonClientMetrics], kBorderOffset, uiParam);
+  if (a->set == spi::SetBorder && (winIni & spif::UpdateIniFile))
+    StoreWindowMetrics(s_, spi::SetNonClientMetrics, p.blocks[spi::GetNonClientMetrics]);
   if (winIni & spif::UpdateIniFile) StoreValue(s_, a->set, stored);
   NoteChange(s_, winIni);
   return true;
@@ -393,6 +398,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
   (void)uiParam;
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
+  if (FailsOnRequest(s_, action)) return false;
   if (IsSetOnly(action)) return BadArgument();
   bool isGet = false;
   const ActionPair* a = FindAction(s_, action, &isGet);
@@ -415,6 +421,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
   std::vector<std::uint8_t> stored = block;
   if (a->pointer1) Put32(stored, a->pointer1, 0);
   if (a->pointer2) Put32(stored, a->pointer2, 0);
+  AdjustSetBlock(a->set, stored);
   if (font) {
     std::copy(stored.begin(), stored.end(), icon.begin() + kIconFontOffset);
   } else {
@@ -434,6 +441,7 @@ bool MemorySystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPar
       if (winIni & spif::UpdateIniFile) StoreMouseBlock(s_, stored);
       break;
   }
+  if (winIni & spif::UpdateIniFile) StoreWindowMetrics(s_, a->set, stored);
   NoteChange(s_, winIni);
   return true;
 }
@@ -520,6 +528,7 @@ std::int32_t MemorySystemParameters::ChangeDisplayMode(const DisplayMode& mode,
   std::lock_guard g(s_.lock);
   ParameterState& p = s_.parameters;
   if (flags & ~(cds::UpdateRegistry | cds::Test)) return disp::BadFlags;
+  if (p.displayAnswer) return *p.displayAnswer;
   DisplayMode wanted = p.display;
   if (mode.fields & dm::BitsPerPel) wanted.bitsPerPel = mode.bitsPerPel;
   if (mode.fields & dm::PelsWidth) wanted.pelsWidth = mode.pelsWidth;
@@ -540,8 +549,8 @@ std::int32_t MemorySystemParameters::ChangeDisplayMode(const DisplayMode& mode,
   }
   if (!found) return disp::BadMode;
   const DisplayMode target = *found;
-  // Windows 95 changes the colour depth only on a restart.
-  const bool restart = s_.setup.kind == okWin95 && target.bitsPerPel != p.display.bitsPerPel;
+  // Windows 95 changes the colour depth only on a restart; some modes always take one.
+  const bool restart = ModeNeedsRestart(s_, target);
   const std::int32_t result = restart ? disp::Restart : disp::Successful;
   if (flags & cds::Test) return result;
   if (flags & cds::UpdateRegistry) StoreDisplayMode(s_, target);

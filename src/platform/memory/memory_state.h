@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,11 @@ struct ParameterState {
   std::map<int, std::uint32_t> colors;  // the indices this kind knows
   DisplayMode display;                  // the mode in use
   std::vector<DisplayMode> modes;       // what the display offers
+  std::vector<DisplayMode> restartModes;  // offered modes that take effect after a restart
+  // Faults a test asks for: SystemParametersInfo actions that fail with the
+  // given code, and an answer ChangeDisplaySettings gives to every mode.
+  std::map<unsigned, WinError> failingActions;
+  std::optional<std::int32_t> displayAnswer;
   std::string keyboardLayout;           // active layout, 8 upper-case hex digits
   std::set<std::string> layouts;        // layouts installed on the machine
   std::uint32_t doubleClickTime = 500;

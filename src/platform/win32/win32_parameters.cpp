@@ -173,6 +173,39 @@ WinError LastErrorOr(WinError fallback) {
   return e != err::Success ? e : fallback;
 }
 
+// --- Display: the icon-title font ------------------------------------------
+// Wine's SystemParametersInfoA hands the LOGFONTA of SPI_SETICONTITLELOGFONT
+// to the wide call unconverted (the face name arrives as garbage). Windows NT
+// converts it the same way as done here, so on the NT platform the font goes
+// through the wide call; Windows 95/98 have only the ANSI one.
+bool SetIconTitleFont(std::vector<std::uint8_t>& block, unsigned winIni) {
+  if (block.size() != spisize::LogFont) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  LOGFONTA font = {};
+  std::memcpy(&font, block.data(), sizeof font);
+  font.lfFaceName[LF_FACESIZE - 1] = 0;
+  if (GetVersion() & 0x80000000u)
+    return SystemParametersInfoA(SPI_SETICONTITLELOGFONT, sizeof font, &font, winIni) != FALSE;
+  LOGFONTW wide = {};
+  wide.lfHeight = font.lfHeight;
+  wide.lfWidth = font.lfWidth;
+  wide.lfEscapement = font.lfEscapement;
+  wide.lfOrientation = font.lfOrientation;
+  wide.lfWeight = font.lfWeight;
+  wide.lfItalic = font.lfItalic;
+  wide.lfUnderline = font.lfUnderline;
+  wide.lfStrikeOut = font.lfStrikeOut;
+  wide.lfCharSet = font.lfCharSet;
+  wide.lfOutPrecision = font.lfOutPrecision;
+  wide.lfClipPrecision = font.lfClipPrecision;
+  wide.lfQuality = font.lfQuality;
+  wide.lfPitchAndFamily = font.lfPitchAndFamily;
+  MultiByteToWideChar(CP_ACP, 0, font.lfFaceName, -1, wide.lfFaceName, LF_FACESIZE);
+  return SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof wide, &wide, winIni) != FALSE;
+}
+
 }  // namespace
 
 bool Win32SystemParameters::Parameter(unsigned action, std::uint32_t uiParam,
@@ -194,6 +227,7 @@ bool Win32SystemParameters::ParameterBlock(unsigned action, std::uint32_t uiPara
     const std::uint32_t cbSize = Get32(block, 0) == size32 ? sizeReal : Get32(block, 0);
     return call(uiParam == size32 ? sizeReal : uiParam, cbSize);
   };
+  if (action == spi::SetIconTitleLogFont) return SetIconTitleFont(block, winIni);
   switch (action) {
     case spi::GetSerialKeys:
     case spi::SetSerialKeys:
