@@ -8,6 +8,8 @@
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/workgroup_settings.h"
+#include "items/connectivity/ras_settings.h"
+#include "items/connectivity/shared_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
@@ -54,6 +56,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
+      {"TSharedSettings", Make<TSharedSettings>},
+      {"TMappedDrivesSettings", Make<TMappedDrivesSettings>},
+      {"TRASSettings", Make<TRASSettings>},
   };
   return items;
 }

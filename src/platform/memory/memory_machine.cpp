@@ -12,7 +12,8 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s) {}
+        profiles(files, s.windowsFolder), network(s),
+        dialup(s.dialup, s.lock) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -20,6 +21,7 @@ class MemoryMachine::Ports {
   MemorySystemParameters parameters;
   MemoryProfiles profiles;
   MemoryNetwork network;
+  MemoryDialUp dialup;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -38,7 +40,8 @@ MemoryMachine::State::State(const State& other)
       metrics(other.metrics),
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
-      network(other.network) {}
+      network(other.network),
+      dialup(other.dialup) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -53,6 +56,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeState(*state_);
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
+  InitializeDialUp(state_->dialup);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -71,6 +75,7 @@ IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
+IDialUp* MemoryMachine::DialUp() { return &ports_->dialup; }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -432,6 +437,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
+  CompareDialUp(a.dialup, b.dialup, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

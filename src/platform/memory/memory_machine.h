@@ -76,6 +76,7 @@ class MemoryMachine : public Machine {
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
   INetwork* Network() override;
+  IDialUp* DialUp() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
