@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "engine/debug_log.h"
 #include "engine/program.h"
@@ -19,16 +20,18 @@ namespace {
 
 // The security descriptor every re-created Windows NT share gets: read and
 // execute for Everyone, owned by the Administrators, in self-relative form.
-constexpr std::uint8_t kReadOnlyShareSecurity[96] = {
+constexpr std::uint8_t kReadOnlyShareSecurity[] = {
     // Header: revision 1, control SE_SELF_RELATIVE | SE_DACL_PRESENT,
     // owner at 52, group at 68, no system ACL, discretionary ACL at 20.
     0x01, 0x00, 0x04, 0x80, 0x34, 0x00, 0x00, 0x00, 0x44, 0x00, 0x00, 0x00,
     0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00,
     // Discretionary ACL: revision 2, 32 bytes, one entry.
     0x02, 0x00, 0x20, 0x00, 0x01, 0x00, 0x00, 0x00,
-    // Access allowed, 24 bytes, mask 0x001200A9, for S-1-1-0 (Everyone).
+    // Access allowed, 24 bytes, mask 0x001200A9, for S-1-1-0 (Everyone):
+    // the 12-byte SID and 4 bytes of padding fill the entry.
     0x00, 0x00, 0x18, 0x00, 0xA9, 0x00, 0x12, 0x00,
     0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00,
     // Owner S-1-5-32-544 (Administrators).
     0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0x20, 0x00, 0x00, 0x00,
     0x20, 0x02, 0x00, 0x00,
@@ -94,6 +97,11 @@ std::string RegStringOrEmpty(const std::string& keyPath, const std::string& valu
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> ReadOnlyShareSecurityDescriptor() {
+  return std::vector<std::uint8_t>(std::begin(kReadOnlyShareSecurity),
+                                   std::end(kReadOnlyShareSecurity));
+}
 
 // ---------------------------------------------------------------------------
 // TSharedSettings

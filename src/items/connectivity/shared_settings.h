@@ -2,6 +2,7 @@
 // network drives the user has mapped to drive letters.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,5 +63,8 @@ class TMappedDrivesSettings : public TSettings {
 // Where the shares live below HKEY_LOCAL_MACHINE.
 inline constexpr const char* kSharesKeyNT = "System\\CurrentControlSet\\Services\\LanmanServer\\Shares";
 inline constexpr const char* kSharesKey9x = "Software\\Microsoft\\Windows\\CurrentVersion\\network\\LANMAN";
+// The self-relative security descriptor a share made again on Windows NT
+// gets: read and execute for Everyone.
+std::vector<std::uint8_t> ReadOnlyShareSecurityDescriptor();
 // Windows 95/98 serve share names of at most this many characters.
 inline constexpr std::size_t kMaxShareName9x = 12;

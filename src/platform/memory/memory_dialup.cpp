@@ -111,6 +111,11 @@ WinError MemoryDialUp::EnumEntries(std::uint32_t room, std::vector<std::string>&
   std::lock_guard g(lock_);
   if (!Has(RasFunction::EnumEntries)) return Fail(err::ProcNotFound);
   names.clear();
+  if (s_.bookError) {
+    bytes = 0;
+    count = 0;
+    return s_.bookError;
+  }
   count = static_cast<std::uint32_t>(s_.entries.size());
   bytes = count * kEntryNameSize;
   if (count > room) return err::BufferTooSmall;

@@ -34,6 +34,7 @@ struct DialUpState {
   std::vector<RasDevice> devices;          // in the system's order
   std::vector<RasBookEntry> entries;       // the default phone book, in its order
   std::uint32_t entrySize = RasEntrySize;  // the RASENTRY size the system expects
+  WinError bookError = 0;  // RasEnumEntries fails with it (a phone book that does not open)
 };
 
 // A fresh machine: dial-up networking installed with one modem and an
