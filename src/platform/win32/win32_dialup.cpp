@@ -140,7 +140,7 @@ WinError Win32DialUp::EnumDevices(std::vector<RasDevice>& devices) {
   if (!fn) return err::ProcNotFound;
   DWORD cb = 0, count = 0;
   DWORD e = fn(nullptr, &cb, &count);
-  if (e != ERROR_SUCCESS && e != ERROR_BUFFER_TOO_SMALL) return e;
+  if (e != ERROR_SUCCESS && e != err::BufferTooSmall) return e;
   if (count == 0 && e == ERROR_SUCCESS) return e;
   const DWORD records = std::max<DWORD>({count, cb / kDeviceInfoSize, 1});
   std::vector<std::uint8_t> buffer(records * kDeviceInfoSize, 0);
