@@ -54,7 +54,9 @@ TEST(Win32DialUp, DevicesAndThePhoneBookAreRead) {
   std::uint32_t bytes = 0, count = 99;
   const WinError e = ras.EnumEntries(1, names, bytes, count);
   ASSERT_TRUE(e == err::Success || e == err::BufferTooSmall) << e;
-  if (e == err::Success) EXPECT_EQ(names.size(), count);
+  if (e == err::Success) {
+    EXPECT_EQ(names.size(), count);
+  }
   // Storing an entry of the carried size is accepted (Wine stores nothing).
   std::vector<std::uint8_t> entry(RasEntrySize, 0);
   RasEntryFields f = RasEntryFields::Decode(entry);
