@@ -215,6 +215,8 @@ run_e2e() {  # qorvel.exe
   check "closing the main window ends the program with 0" test "$(cat "$rc_file")" = 0
   rm -f "$rc_file"
 
+  e2e_shares_and_dialup "$exe" "$src" "$dst"
+
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 
@@ -458,4 +460,42 @@ run_e2e_display() {  # qorvel.exe
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+}
+
+# Shared folders, mapped drives and dial-up entries between the two PCs: a
+# share written into the source's LanmanServer key reaches the target's
+# registry. Wine has no network drives and an empty phone book (one virtual
+# modem), so for those the reports show what Wine offers.
+e2e_shares_and_dialup() {  # qorvel.exe, source prefix, target prefix
+  local exe=$1 src=$2 dst=$3 rc
+  local shares='HKLM\System\CurrentControlSet\Services\LanmanServer\Shares'
+  local lines='MaxUses=4294967295\0Path=C:\e2e\Docs\0Permissions=0\0Remark=Harbour charts\0Type=0'
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+  on_pc "$src" wine reg add "$shares" /v HARBOUR /t REG_MULTI_SZ /d "$lines" /f >/dev/null 2>&1
+  on_pc "$src" wine reg add "$shares\Security" /v HARBOUR /t REG_BINARY /d 0100048001020304 /f \
+    >/dev/null 2>&1
+  printf 'Personality\r\nEndPersonality\r\nConnectivity\r\nMapped Drives\r\nShared Folders and Drives\r\nRAS Networking connections\r\nEndConnectivity\r\n' \
+    >"$src/drive_c/e2e/net.cfg"
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\net' -c 'C:\e2e\net' -r 'C:\e2e\net-save' -q || rc=$?
+  check "shares, drives and dial-up: the save exits with 0" test "$rc" -eq 0
+  cp "$src/drive_c/e2e/net.qrv" "$dst/drive_c/e2e/net.qrv"
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\net' -r 'C:\e2e\net-load' -q || rc=$?
+  check "shares, drives and dial-up: the load exits with 0" test "$rc" -eq 0
+  check "the share arrives in the target's LanmanServer key, with its security" \
+    bash -c "test \"\$1\" = '$lines' && test \"\$2\" = 0100048001020304" _ \
+    "$(on_pc "$dst" reg_value "$shares" HARBOUR)" "$(on_pc "$dst" reg_value "$shares\Security" HARBOUR)"
+  local report
+  for report in "$src/drive_c/e2e/net-save.txt" "$dst/drive_c/e2e/net-load.txt"; do
+    check "the ${report##*/net-} report describes the share" \
+      bash -c "tr -d '\r' <'$report' | grep -qx '1 Shared Drives and Folders' &&
+               tr -d '\r' <'$report' | grep -qx 'Name : HARBOUR' &&
+               tr -d '\r' <'$report' | grep -qxF 'Path : C:\e2e\Docs' &&
+               tr -d '\r' <'$report' | grep -qx 'Comment : Harbour charts'"
+    check "the ${report##*/net-} report gives Wine's drives and phone book" \
+      bash -c "tr -d '\r' <'$report' | grep -qx '0 mapped network drives.' &&
+               tr -d '\r' <'$report' | grep -qx '0 RAS Phone Book Entries found.' &&
+               ! grep -q 'Remote Access Services are not installed' '$report'"
+  done
 }

@@ -11,6 +11,8 @@
 #include "items/connectivity/tcpip_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/accessibility_settings.h"
+#include "items/connectivity/ras_settings.h"
+#include "items/connectivity/shared_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/color_settings.h"
 #include "items/personality/display_settings.h"
@@ -73,6 +75,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TIPSettings", Make<TIPSettings>},
       {"TWINSSettings", Make<TWINSSettings>},
       {"TDNSSettings", Make<TDNSSettings>},
+      {"TSharedSettings", Make<TSharedSettings>},
+      {"TMappedDrivesSettings", Make<TMappedDrivesSettings>},
+      {"TRASSettings", Make<TRASSettings>},
   };
   return items;
 }

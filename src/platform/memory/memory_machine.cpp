@@ -14,7 +14,8 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s), spooler(s, files), shell(s, files) {}
+        profiles(files, s.windowsFolder), network(s), spooler(s, files), shell(s, files),
+        dialup(s.dialup, s.lock) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -24,6 +25,7 @@ class MemoryMachine::Ports {
   MemoryNetwork network;
   MemorySpooler spooler;
   MemoryShell shell;
+  MemoryDialUp dialup;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -43,7 +45,8 @@ MemoryMachine::State::State(const State& other)
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
       network(other.network),
-      spooler(other.spooler) {}
+      spooler(other.spooler),
+      dialup(other.dialup) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -59,6 +62,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
   InitializeSpooler(*state_);
+  InitializeDialUp(state_->dialup);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -79,6 +83,7 @@ IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
 ISpooler* MemoryMachine::Spooler() { return &ports_->spooler; }
 IShell* MemoryMachine::Shell() { return &ports_->shell; }
+IDialUp* MemoryMachine::DialUp() { return &ports_->dialup; }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -441,6 +446,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
   CompareSpooler(a, b, out);
+  CompareDialUp(a.dialup, b.dialup, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

@@ -78,6 +78,7 @@ class MemoryMachine : public Machine {
   INetwork* Network() override;
   ISpooler* Spooler() override;
   IShell* Shell() override;
+  IDialUp* DialUp() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_dialup.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_spooler.h"
 #include "platform/memory/paths.h"
@@ -158,6 +159,7 @@ struct MemoryMachine::State {
   mem::ParameterState parameters;
   mem::NetworkState network;
   mem::SpoolerState spooler;
+  mem::DialUpState dialup;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange

@@ -19,6 +19,7 @@ IShell* Win32Machine::Shell() { return &shell_; }
 INetwork* Win32Machine::Network() { return &network_; }
 
 ISpooler* Win32Machine::Spooler() { return &spooler_; }
+IDialUp* Win32Machine::DialUp() { return &dialup_; }
 
 void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }
 
