@@ -9,6 +9,7 @@
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/background_settings.h"
+#include "items/personality/folder_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
 #include "platform/machine.h"
@@ -54,6 +55,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
+      {"TStartMenuSettings", Make<TStartMenuSettings>},
+      {"TSendToMenuSettings", Make<TSendToMenuSettings>},
+      {"TDesktopIconSettings", Make<TDesktopIconSettings>},
   };
   return items;
 }

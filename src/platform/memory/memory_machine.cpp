@@ -12,7 +12,7 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s) {}
+        profiles(files, s.windowsFolder), network(s), shell(s), desktop(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -20,6 +20,8 @@ class MemoryMachine::Ports {
   MemorySystemParameters parameters;
   MemoryProfiles profiles;
   MemoryNetwork network;
+  MemoryShell shell;
+  MemoryDesktop desktop;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -38,7 +40,9 @@ MemoryMachine::State::State(const State& other)
       metrics(other.metrics),
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
-      network(other.network) {}
+      network(other.network),
+      recycleBin(other.recycleBin),
+      desktop(other.desktop) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -53,6 +57,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeState(*state_);
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
+  InitializeDesktop(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -71,6 +76,48 @@ IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
+IShell* MemoryMachine::Shell() { return &ports_->shell; }
+IDesktop* MemoryMachine::Desktop() { return &ports_->desktop; }
+
+std::vector<RecycledEntry> MemoryMachine::RecycleBin() const {
+  std::lock_guard g(state_->lock);
+  return state_->recycleBin.entries;
+}
+
+void MemoryMachine::SetDesktopShell(bool running) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.shell = running;
+}
+
+void MemoryMachine::SetDesktopIcons(const std::vector<DesktopIcon>& icons) {
+  std::lock_guard g(state_->lock);
+  PutDesktopIcons(*state_, icons);
+}
+
+std::vector<DesktopIcon> MemoryMachine::DesktopIcons() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.icons;
+}
+
+void MemoryMachine::SetShellListsNewFiles(bool lists) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.listsNewFiles = lists;
+}
+
+int MemoryMachine::DesktopWaits() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.waits;
+}
+
+void MemoryMachine::SetTaskbar(const TaskbarSetup& taskbar) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.taskbar = taskbar;
+}
+
+TaskbarSetup MemoryMachine::Taskbar() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.taskbar;
+}
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -432,6 +479,8 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
+  CompareRecycleBins(a.recycleBin, b.recycleBin, out);
+  CompareDesktops(a.desktop, b.desktop, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
 #include "platform/prompts.h"
@@ -150,6 +152,8 @@ struct MemoryMachine::State {
   std::map<int, int> deviceCaps;
   mem::ParameterState parameters;
   mem::NetworkState network;
+  mem::RecycleBinState recycleBin;
+  mem::DesktopState desktop;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
