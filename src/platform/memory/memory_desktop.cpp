@@ -39,34 +39,44 @@ std::string LabelOf(const std::string& name) {
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-// Brings the icon list in line with the desktop folder: icons of files
-// that are gone disappear, and (when `add` is set) new files get an icon
-// below the others.
+// Whether the icon's entry (a full upper-case path) is still in the
+// desktop folder.
+bool EntryThere(const FsNode* desktop, const std::string& folder, const std::string& file) {
+  const std::size_t slash = file.find_last_of('\\');
+  return desktop && slash != std::string::npos && FoldCase(folder) == file.substr(0, slash) &&
+         desktop->children.count(file.substr(slash + 1)) != 0;
+}
+
+// Brings the icon list in line with the desktop folder: icons of entries
+// that are gone disappear; (when `add` is set) entries seen at the
+// previous sync get an icon below the others, new ones are noted.
 void Sync(MemoryMachine::State& s, bool add) {
   DesktopState& d = s.desktop;
   d.iconFiles.resize(d.icons.size());
   std::string folder;
   const FsNode* desktop = DesktopFolder(s, folder);
   for (std::size_t i = d.icons.size(); i-- > 0;) {
-    const std::string& file = d.iconFiles[i];
-    if (file.empty()) continue;
-    const std::string leaf = file.substr(file.find_last_of('\\') + 1);
-    if (desktop && FoldCase(folder) == file.substr(0, file.find_last_of('\\')) &&
-        desktop->children.count(leaf))
-      continue;
+    if (d.iconFiles[i].empty() || EntryThere(desktop, folder, d.iconFiles[i])) continue;
     d.icons.erase(d.icons.begin() + static_cast<std::ptrdiff_t>(i));
     d.iconFiles.erase(d.iconFiles.begin() + static_cast<std::ptrdiff_t>(i));
   }
-  if (!add || !desktop) return;
-  for (const auto& [folded, child] : desktop->children) {
-    const std::string file = FoldCase(folder + "\\" + child.name);
-    if (std::find(d.iconFiles.begin(), d.iconFiles.end(), file) != d.iconFiles.end()) continue;
-    DesktopIcon icon;
-    icon.label = LabelOf(child.name);
-    icon.position = Point{0, static_cast<std::int32_t>(75 * d.icons.size())};
-    d.icons.push_back(icon);
-    d.iconFiles.push_back(file);
+  std::vector<std::string> pending;
+  if (add && desktop) {
+    for (const auto& [folded, child] : desktop->children) {
+      const std::string file = FoldCase(folder + "\\" + child.name);
+      if (std::find(d.iconFiles.begin(), d.iconFiles.end(), file) != d.iconFiles.end()) continue;
+      if (std::find(d.pending.begin(), d.pending.end(), file) == d.pending.end()) {
+        pending.push_back(file);
+        continue;
+      }
+      DesktopIcon icon;
+      icon.label = LabelOf(child.name);
+      icon.position = Point{0, static_cast<std::int32_t>(75 * d.icons.size())};
+      d.icons.push_back(icon);
+      d.iconFiles.push_back(file);
+    }
   }
+  d.pending = pending;
 }
 
 std::int32_t Word(std::int32_t v) { return static_cast<std::int16_t>(v & 0xFFFF); }
@@ -120,7 +130,7 @@ void MemoryDesktop::RepaintDesktop() {
   std::lock_guard g(s_.lock);
   if (!s_.desktop.shell) return;
   ++s_.desktop.repaints;
-  Sync(s_, false);
+  Sync(s_, s_.desktop.listsNewFiles);
 }
 
 WinError MemoryDesktop::CheckListView() {
@@ -271,23 +281,59 @@ bool MemoryDesktop::SetTaskbarOptions(const std::vector<TaskbarOption>& options)
   return true;
 }
 
-void CompareDesktops(const DesktopState& a, const DesktopState& b, std::vector<std::string>& out) {
-  for (const DesktopIcon& x : a.icons) {
-    auto y = std::find_if(b.icons.begin(), b.icons.end(),
-                          [&](const DesktopIcon& i) { return EqualNoCase(i.label, x.label); });
-    if (y == b.icons.end())
-      out.push_back("desktop icon \"" + x.label + "\": only in first");
-    else if (!(y->position == x.position))
-      out.push_back("desktop icon \"" + x.label + "\": position (" + std::to_string(x.position.x) +
-                    ", " + std::to_string(x.position.y) + ") -> (" +
-                    std::to_string(y->position.x) + ", " + std::to_string(y->position.y) + ")");
+namespace {
+
+struct ShownIcon {
+  DesktopIcon icon;
+  bool placed = true;
+};
+
+std::vector<ShownIcon> Settled(MemoryMachine::State& s) {
+  std::vector<ShownIcon> out;
+  const DesktopState& d = s.desktop;
+  std::string folder;
+  const FsNode* desktop = DesktopFolder(s, folder);
+  std::vector<std::string> listed;
+  for (std::size_t i = 0; i < d.icons.size(); ++i) {
+    const std::string file = i < d.iconFiles.size() ? d.iconFiles[i] : std::string();
+    if (!file.empty() && !EntryThere(desktop, folder, file)) continue;
+    out.push_back({d.icons[i], true});
+    listed.push_back(file);
   }
-  for (const DesktopIcon& y : b.icons)
-    if (std::none_of(a.icons.begin(), a.icons.end(),
-                     [&](const DesktopIcon& i) { return EqualNoCase(i.label, y.label); }))
-      out.push_back("desktop icon \"" + y.label + "\": only in second");
-  const TaskbarSetup& s = a.taskbar;
-  const TaskbarSetup& t = b.taskbar;
+  if (desktop)
+    for (const auto& [folded, child] : desktop->children) {
+      const std::string file = FoldCase(folder + "\\" + child.name);
+      if (std::find(listed.begin(), listed.end(), file) == listed.end())
+        out.push_back({{LabelOf(child.name), {}}, false});
+    }
+  return out;
+}
+
+}  // namespace
+
+void CompareDesktops(MemoryMachine::State& sa, MemoryMachine::State& sb,
+                     std::vector<std::string>& out) {
+  const std::vector<ShownIcon> a = Settled(sa);
+  const std::vector<ShownIcon> b = Settled(sb);
+  auto find = [](const std::vector<ShownIcon>& in, const std::string& label) {
+    return std::find_if(in.begin(), in.end(),
+                        [&](const ShownIcon& i) { return EqualNoCase(i.icon.label, label); });
+  };
+  for (const ShownIcon& x : a) {
+    auto y = find(b, x.icon.label);
+    if (y == b.end())
+      out.push_back("desktop icon \"" + x.icon.label + "\": only in first");
+    else if (x.placed && y->placed && !(y->icon.position == x.icon.position))
+      out.push_back("desktop icon \"" + x.icon.label + "\": position (" +
+                    std::to_string(x.icon.position.x) + ", " + std::to_string(x.icon.position.y) +
+                    ") -> (" + std::to_string(y->icon.position.x) + ", " +
+                    std::to_string(y->icon.position.y) + ")");
+  }
+  for (const ShownIcon& y : b)
+    if (find(a, y.icon.label) == a.end())
+      out.push_back("desktop icon \"" + y.icon.label + "\": only in second");
+  const TaskbarSetup& s = sa.desktop.taskbar;
+  const TaskbarSetup& t = sb.desktop.taskbar;
   if (s.exists != t.exists || s.edge != t.edge || s.thickness != t.thickness ||
       s.autoHide != t.autoHide || s.alwaysOnTop != t.alwaysOnTop)
     out.push_back("taskbar differs");

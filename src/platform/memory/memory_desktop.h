@@ -13,9 +13,12 @@ namespace qv::mem {
 struct DesktopState {
   // The shell runs: "Progman" / "Program Manager" with its list view.
   bool shell = true;
-  // New files of the desktop folder get their icon at the next wait, as
-  // the shell lists a new file a moment after it appears.
+  // New entries of the desktop folder get their icon a moment after they
+  // appear: the first wait or repaint that sees one notes it, the next one
+  // lists it (below the other icons). Icons of entries that are gone
+  // disappear at the next wait or repaint.
   bool listsNewFiles = true;
+  std::vector<std::string> pending;  // entries seen once, upper case
   std::vector<DesktopIcon> icons;  // list-view order
   // For each icon, the desktop file it stands for (upper case), or "" for
   // an icon of no file (My Computer, the Recycle Bin).
@@ -68,7 +71,11 @@ void InitializeDesktop(MemoryMachine::State& state);
 // Sets the icons; an icon whose label names a file of the desktop folder
 // (the label followed by an extension, or the whole name) stands for it.
 void PutDesktopIcons(MemoryMachine::State& state, const std::vector<DesktopIcon>& icons);
-// Readable lines for the desktop differences between two states.
-void CompareDesktops(const DesktopState& a, const DesktopState& b, std::vector<std::string>& out);
+// Readable lines for the desktop differences between two states, as the
+// desktops look once their shells have caught up with the desktop folders:
+// icons of entries that are gone do not count, entries not listed yet
+// count as icons in no particular place.
+void CompareDesktops(MemoryMachine::State& a, MemoryMachine::State& b,
+                     std::vector<std::string>& out);
 
 }  // namespace qv::mem

@@ -462,8 +462,8 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
                                                     const MemoryMachine& second,
                                                     const CompareOptions& options) {
   std::scoped_lock g(first.state_->lock, second.state_->lock);
-  const State& a = *first.state_;
-  const State& b = *second.state_;
+  State& a = *first.state_;
+  State& b = *second.state_;
   std::vector<std::string> out;
 
   CompareField("kind", static_cast<int>(a.setup.kind), static_cast<int>(b.setup.kind), out);
@@ -480,7 +480,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
   CompareRecycleBins(a.recycleBin, b.recycleBin, out);
-  CompareDesktops(a.desktop, b.desktop, out);
+  CompareDesktops(a, b, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {
