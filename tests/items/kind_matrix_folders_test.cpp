@@ -90,7 +90,9 @@ TEST_P(FolderKindMatrix, FoldersMoveIntoTheTargetsOwnShellFolders) {
   EXPECT_EQ(computer == (Point{40, 40}), iconsMove);
   // On Windows 95/98 the new file's icon appears while the load waits for
   // it and is placed; Windows NT places no icons.
-  if (to != okWinNT) EXPECT_EQ(plan == (Point{300, 200}), iconsMove);
+  if (to != okWinNT) {
+    EXPECT_EQ(plan == (Point{300, 200}), iconsMove);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, FolderKindMatrix,

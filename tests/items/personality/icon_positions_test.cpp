@@ -213,7 +213,9 @@ TEST_F(IconPositionTest, WindowsNTAndAMissingShellReadTheListAndApplyNothing) {
     ASSERT_TRUE(Apply(m).ok);
     EXPECT_EQ(consumed, Written());
     EXPECT_EQ(m.DesktopIcons().size(), before.size());
-    if (nt) EXPECT_EQ(At(m, "My Computer"), before[0].position);
+    if (nt) {
+      EXPECT_EQ(At(m, "My Computer"), before[0].position);
+    }
   }
 }
 
