@@ -138,11 +138,10 @@ bool ReadIconPositions(TConnection& stream) {
 
     int index = -1;
     if (desktop->FindDesktopIcon(label, index) != qv::err::Success) index = -1;
-    if (index < 0 && DesktopFileFor(label)) {
-      for (int wait = 0; wait < kMaxWaits && index < 0; ++wait) {
-        desktop->Wait(1000);
-        if (desktop->FindDesktopIcon(label, index) != qv::err::Success) index = -1;
-      }
+    // The shell lists a new desktop file a moment after it appears.
+    for (int waits = 0; index < 0 && waits < kMaxWaits && DesktopFileFor(label); ++waits) {
+      desktop->Wait(1000);
+      if (desktop->FindDesktopIcon(label, index) != qv::err::Success) index = -1;
     }
     if (index < 0) {
       DebugLog("Desktop icon " + label + " not found");
