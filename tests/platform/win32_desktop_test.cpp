@@ -84,7 +84,7 @@ TEST(Win32Desktop, FindsTheListViewThroughProgmanAndItsDefView) {
   EXPECT_EQ(defView, shell.defView());
   EXPECT_EQ(listView, shell.listView());
   EXPECT_TRUE(desktop.WindowExists("Progman", "Program Manager"));
-  EXPECT_TRUE(desktop.WindowExists("Progman"));
+  EXPECT_TRUE(static_cast<IDesktop&>(desktop).WindowExists("Progman"));
   EXPECT_FALSE(desktop.WindowExists("Progman", "Another title"));
   desktop.RepaintDesktop();
 }
