@@ -231,6 +231,30 @@ TEST_F(FolderItemTest, SaveFailsWithTheSpecsTextsWhenTheFolderCannotBeFound) {
   EXPECT_EQ(GetShellFolderOn(source, "SendTo"), "error");
 }
 
+TEST_F(FolderItemTest, StatusTellsWhatIsCopiedAndRecycledAndIsPutBackAfterASave) {
+  MakeFile(source, std::string(kSendTo98) + "\\Floppy.lnk", "A:");
+  MakeFile(target, std::string(kSendTo98) + "\\Old.lnk", "old");
+  TRecordingStatus status;
+  StatusScope scope(status);
+  status.SetActionText("Saving SendTo menu");
+  ASSERT_TRUE(Save<TSendToMenuSettings>(source).ok);
+  EXPECT_EQ(status.GetActionText(), "Saving SendTo menu");
+  const std::vector<std::string> saving = status.actions();
+  EXPECT_NE(std::find(saving.begin(), saving.end(), "Saving SendTo menu\r\nFloppy.lnk"), saving.end());
+
+  // A SendTo block read in replace mode through the folder machinery.
+  auto reader = ReaderOf(written());
+  MachineScope on(target);
+  TRegistryFolders folders;
+  ASSERT_TRUE(folders.ReadFolder(*reader, true, {"SendTo"}));
+  std::vector<std::string> loading = status.actions();
+  loading.erase(loading.begin(), loading.begin() + static_cast<std::ptrdiff_t>(saving.size()));
+  EXPECT_EQ(loading, (std::vector<std::string>{"Copying data from SendTo",
+                                               "Copying data from SendTo\r\nFloppy.lnk",
+                                               "Recycling files...", "Recycling folders..."}));
+  EXPECT_EQ(FileText(target, std::string(kSendTo98) + "\\Old.lnk"), "<missing>");
+}
+
 TEST_F(FolderItemTest, CancelStopsTheSave) {
   MakeFile(source, std::string(kSendTo98) + "\\One.lnk", "1");
   TRecordingStatus cancelling;
