@@ -86,6 +86,13 @@ bool IsDeviceName(const std::string& name) {
   return false;
 }
 
+// A folder path as entries are joined to it: "C:\\" and "C:\\Start Menu\\"
+// become "C:" and "C:\\Start Menu".
+std::string WithoutTrailingBackslash(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
 // Passes over the rest of a block's entries, from entry `from` on.
 void SkipEntries(TConnection& stream, TFileReader& reader, std::int32_t from, std::int32_t count) {
   for (std::int32_t i = from; i < count; ++i) {
@@ -315,7 +322,7 @@ bool TRegistryFolders::ReadFolder(TConnection& stream, bool replace,
   const std::string valueName = stream.ReadString("ValueName");
   status.SetActionText("Copying data from " + valueName);
   const std::int32_t count = stream.ReadInteger("Count");
-  const std::string sourceFolder = stream.ReadString("Folder");
+  const std::string sourceFolder = WithoutTrailingBackslash(stream.ReadString("Folder"));
   // Every entry holds at least its (possibly empty) path.
   if (count < 0) {
     stream.AddComment("Error : the " + valueName + " folder's file count is damaged.");
@@ -339,7 +346,8 @@ bool TRegistryFolders::ReadFolder(TConnection& stream, bool replace,
     SkipEntries(stream, *reader_, 0, count);
     return true;
   }
-  const std::string targetFolder = GetShellFolder(qv::hkey::CurrentUser, valueName);
+  const std::string targetFolder =
+      WithoutTrailingBackslash(GetShellFolder(qv::hkey::CurrentUser, valueName));
   if (targetFolder.empty() || targetFolder == "error") {
     const std::string line = "No " + valueName + " folder on this system : its files are not copied.";
     stream.AddComment(line);

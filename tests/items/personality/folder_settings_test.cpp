@@ -331,6 +331,20 @@ TEST_F(FolderItemTest, EntriesThatWouldLeaveTheFolderAreRefusedAndTheStreamStays
                                                "file C:\\WINDOWS\\Start Menu\\Good.lnk: only in second"}));
 }
 
+TEST_F(FolderItemTest, FolderPathsWithATrailingBackslashJoinTheirEntriesOnce) {
+  MemoryMachine helper(okWin98);
+  SetReg(target, hkey::CurrentUser, kShellFoldersKey, "SendTo", std::string(kSendTo98) + "\\");
+  TWriteMemoryConnection& payload = NewPayload(okWin98);
+  CraftedBlock block(helper, payload);
+  block.Header("SendTo", 2, "D:\\");
+  block.Entry("D:\\Floppy.lnk", "A:");
+  block.Entry("D:\\Sub\\Zip.lnk", "zip");
+  ItemResult loaded = Load<TSendToMenuSettings>(target);
+  ASSERT_TRUE(loaded.ok);
+  EXPECT_TRUE(loaded.Has("Creating C:\\WINDOWS\\SendTo\\Floppy.lnk"));
+  EXPECT_EQ(FileText(target, std::string(kSendTo98) + "\\Sub\\Zip.lnk"), "zip");
+}
+
 TEST_F(FolderItemTest, BlocksNamingAnotherShellFolderAreRefusedAndPassedOver) {
   MemoryMachine helper(okWin98);
   MakeFile(target, "C:\\My Documents\\Thesis.doc", "years of work");
