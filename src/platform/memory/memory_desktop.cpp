@@ -136,7 +136,7 @@ void MemoryDesktop::RepaintDesktop() {
 WinError MemoryDesktop::CheckListView() {
   if (!s_.desktop.shell) return Fail(err::InvalidWindowHandle);
   if (s_.setup.kind == okWinNT) return Fail(err::NotSupported);
-  return err::Success;
+  return s_.desktop.blockError ? Fail(s_.desktop.blockError) : err::Success;
 }
 
 WinError MemoryDesktop::DesktopIcons(std::vector<DesktopIcon>& icons) {
@@ -152,7 +152,7 @@ WinError MemoryDesktop::DesktopIcons(std::vector<DesktopIcon>& icons) {
 WinError MemoryDesktop::DesktopIconCount(int& count) {
   std::lock_guard g(s_.lock);
   count = 0;
-  if (WinError e = CheckListView()) return e;
+  if (!s_.desktop.shell) return Fail(err::InvalidWindowHandle);
   count = static_cast<int>(s_.desktop.icons.size());
   return err::Success;
 }
@@ -171,7 +171,7 @@ WinError MemoryDesktop::FindDesktopIcon(std::string_view label, int& index) {
 
 WinError MemoryDesktop::SetDesktopIconPosition(int index, Point position) {
   std::lock_guard g(s_.lock);
-  if (WinError e = CheckListView()) return e;
+  if (!s_.desktop.shell) return Fail(err::InvalidWindowHandle);
   if (index < 0 || static_cast<std::size_t>(index) >= s_.desktop.icons.size())
     return Fail(err::InvalidParameter);
   s_.desktop.icons[static_cast<std::size_t>(index)].position =
@@ -181,7 +181,7 @@ WinError MemoryDesktop::SetDesktopIconPosition(int index, Point position) {
 
 WinError MemoryDesktop::RedrawDesktopIcons() {
   std::lock_guard g(s_.lock);
-  if (WinError e = CheckListView()) return e;
+  if (!s_.desktop.shell) return Fail(err::InvalidWindowHandle);
   ++s_.desktop.redraws;
   return err::Success;
 }

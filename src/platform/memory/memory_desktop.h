@@ -25,6 +25,8 @@ struct DesktopState {
   std::vector<std::string> iconFiles;
   TaskbarSetup taskbar;
   std::vector<TaskbarOption> taskbarOptions;  // the Taskbar Properties boxes
+  // The system's code when the shared block cannot be made (0: it can).
+  WinError blockError = 0;
   int waits = 0;      // Wait calls
   int redraws = 0;    // LVM_REDRAWITEMS
   int repaints = 0;   // RepaintDesktop

@@ -104,6 +104,11 @@ void MemoryMachine::SetShellListsNewFiles(bool lists) {
   state_->desktop.listsNewFiles = lists;
 }
 
+void MemoryMachine::SetDesktopBlockError(WinError error) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.blockError = error;
+}
+
 int MemoryMachine::DesktopWaits() const {
   std::lock_guard g(state_->lock);
   return state_->desktop.waits;

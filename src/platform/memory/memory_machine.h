@@ -187,6 +187,9 @@ class MemoryMachine : public Machine {
   void SetDesktopIcons(const std::vector<DesktopIcon>& icons);
   std::vector<DesktopIcon> DesktopIcons() const;
   void SetShellListsNewFiles(bool lists);
+  // The shared block for the desktop list view cannot be made: the list
+  // operations that go through it fail with `error` (0: they work).
+  void SetDesktopBlockError(WinError error);
   int DesktopWaits() const;
   void SetTaskbar(const TaskbarSetup& taskbar);
   TaskbarSetup Taskbar() const;

@@ -2,6 +2,9 @@
 // taskbar margins, the wait for icons of new desktop files, and Windows NT.
 #include "items/personality/icon_positions.h"
 
+#include "config/options.h"
+#include "engine/messages.h"
+#include "engine/program.h"
 #include "items/personality/folder_settings.h"
 #include "stream/source_info.h"
 #include "support/item_fixture.h"
@@ -129,6 +132,41 @@ TEST_F(IconPositionTest, SaveListsLabelledIconsOnWindows9xAndNothingOnNT) {
     EXPECT_EQ(r->ReadInteger(), 300);
     EXPECT_EQ(r->Remaining(), 0);
   }
+}
+
+TEST_F(IconPositionTest, ABlockThatCannotBeMadeFailsTheSaveWithTheSystemsText) {
+  for (bool quiet : {false, true}) {
+    SCOPED_TRACE(quiet ? "quiet" : "interactive");
+    MemoryMachine m(okWin98);
+    m.SetDesktopBlockError(err::NotEnoughMemory);
+    Options().QuietMode = quiet;
+    MachineScope on(m);
+    TWriteMemoryConnection& w = NewPayload(okWin98);
+    EXPECT_FALSE(WriteIconPositions(w));
+    EXPECT_EQ(w.Position(), 0);  // nothing written
+    EXPECT_EQ(*w.GetComments(), std::vector<std::string>{"Error creating FileMapView"});
+    const std::string text = SystemErrorText(err::NotEnoughMemory);
+    ASSERT_FALSE(text.empty());
+    std::vector<ShownPrompt> shown = m.ShownPrompts();
+    if (quiet) {
+      EXPECT_TRUE(shown.empty());
+      EXPECT_TRUE(LogHas(text));
+    } else {
+      ASSERT_EQ(shown.size(), 1u);
+      EXPECT_EQ(shown[0].text, text);
+    }
+  }
+  Options().QuietMode = false;
+
+  // On load the icons are passed over and the item still succeeds.
+  SourceScreen(1024, 768);
+  MemoryMachine m(okWin98);
+  m.SetDesktopBlockError(err::NotEnoughMemory);
+  const std::vector<DesktopIcon> before = m.DesktopIcons();
+  Payload(okWin98, {{"My Computer", {500, 300}}});
+  ASSERT_TRUE(Apply(m).ok);
+  EXPECT_EQ(consumed, Written());
+  EXPECT_EQ(m.DesktopIcons()[0].position, before[0].position);
 }
 
 TEST_F(IconPositionTest, SaveWithoutAShellWritesAnEmptyList) {
