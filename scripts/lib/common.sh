@@ -43,10 +43,28 @@ configure_win64() {
 }
 
 # --- Wine -------------------------------------------------------------------
-# Points the Wine variables at a 64-bit prefix.
+# Points the Wine variables at a 64-bit prefix. The prefix has a home and
+# XDG folders of its own: Wine links a user's Desktop and Documents to the
+# home folder, and the recycle bin (SHFileOperation with FOF_ALLOWUNDO) is
+# the XDG trash, so a load that recycles files never reaches the host's.
 use_prefix() {  # dir
   export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
+  export HOME=$1/home XDG_DATA_HOME=$1/home/.local/share XDG_CONFIG_HOME=$1/home/.config
+  mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+}
+
+# Makes the user's shell folders that Wine linked to the home folder real
+# folders inside the prefix (a copied prefix would share the home it was
+# made with).
+unlink_user_folders() {
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+      rm -f "$link"
+      mkdir -p "$link"
+    fi
+  done
 }
 
 # Creates the current prefix when it does not exist yet (about 10 s), with
@@ -55,6 +73,7 @@ init_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1
     wineserver -w
+    unlink_user_folders
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
@@ -72,6 +91,7 @@ fresh_prefix() {  # dir
   mkdir -p "$(dirname "$1")"
   cp -a "$template" "$1"
   use_prefix "$1"
+  unlink_user_folders
 }
 
 # --- Display ------------------------------------------------------------------

@@ -300,6 +300,101 @@ e2e_tcpip() {  # qorvel.exe
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+
+  run_e2e_folders "$exe"
+}
+
+# The Start Menu, SendTo and Desktop folders between two PCs of their own:
+# a merge-mode load and a replace-mode load, each with the answers stored in
+# the options, as a batch load takes them. Each prefix has its own home and
+# XDG trash (use_prefix), where the replace-mode load recycles to.
+run_e2e_folders() {  # qorvel.exe
+  local exe=$1 root="$build/e2e" rc
+  local src="$root/folders-source" dst="$root/folders-target"
+  (fresh_prefix "$src")
+  (fresh_prefix "$dst")
+  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
+  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+  # The Unix path of a shell folder of a PC.
+  shell_folder() {  # pc, value name
+    local win
+    win=$( (on_pc "$1" wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+            /v "$2" 2>/dev/null || true) | tr -d '\r' | sed -n "s/^ *$2 \{2,\}REG_SZ \{2,\}//p")
+    [ -n "$win" ] && on_pc "$1" winepath -u "$win" 2>/dev/null | tr -d '\r' | sed 's|/$||'
+  }
+  local s_menu s_programs s_sendto s_desktop d_menu d_programs d_sendto d_desktop
+  s_menu=$(shell_folder "$src" 'Start Menu'); s_programs=$(shell_folder "$src" Programs)
+  s_sendto=$(shell_folder "$src" SendTo); s_desktop=$(shell_folder "$src" Desktop)
+  d_menu=$(shell_folder "$dst" 'Start Menu'); d_programs=$(shell_folder "$dst" Programs)
+  d_sendto=$(shell_folder "$dst" SendTo); d_desktop=$(shell_folder "$dst" Desktop)
+  local d inside=yes
+  for d in "$s_menu" "$s_programs" "$s_sendto" "$s_desktop" "$d_menu" "$d_programs" "$d_sendto" \
+           "$d_desktop"; do
+    case "$d" in "$root"/*) [ -d "$d" ] && [ ! -L "$d" ] || inside=no ;; *) inside=no ;; esac
+  done
+  check "the shell folders are real folders inside each PC" test "$inside" = yes
+  # Nothing below is written anywhere else.
+  if [ "$inside" != yes ]; then
+    (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+    return
+  fi
+
+  mkdir -p "$s_programs/Qorvel Tools" "$s_desktop/Projects" "$src/drive_c/e2e" "$dst/drive_c/e2e"
+  printf 'start menu entry' >"$s_menu/Qorvel Start.lnk"
+  printf 'programs entry' >"$s_programs/Qorvel Tools/Notes.lnk"
+  printf 'sendto entry' >"$s_sendto/Archive.lnk"
+  printf 'plan from the source\r\n' >"$s_desktop/plan.txt"
+  printf 'deep\r\n' >"$s_desktop/Projects/deep.txt"
+  printf 'the source version\r\n' >"$s_desktop/keep.txt"
+  printf 'the target version\r\n' >"$d_desktop/keep.txt"
+  printf 'only on the target\r\n' >"$d_desktop/stray.txt"
+  printf 'mine' >"$d_menu/Mine.lnk"
+  printf 'Personality\r\nStart Menu\r\nSendTo menu\r\nDesktop Icons\r\nEndPersonality\r\n' \
+    >"$src/drive_c/e2e/folders.cfg"
+  printf 'Connectivity\r\nEndConnectivity\r\n' >>"$src/drive_c/e2e/folders.cfg"
+
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\folders' -c 'C:\e2e\folders' -r 'C:\e2e\save' -q || rc=$?
+  check "folders: save exits with 0" test "$rc" -eq 0
+  check "folders: the save report lists the Start Menu and Desktop files" \
+    bash -c "grep -q 'Qorvel Tools.Notes.lnk' '$src/drive_c/e2e/save.txt' &&
+             grep -q 'Projects.deep.txt' '$src/drive_c/e2e/save.txt' &&
+             grep -Eq '^[0-9]+ files, [0-9]+KB' '$src/drive_c/e2e/save.txt'"
+  cp "$src/drive_c/e2e/folders.qrv" "$dst/drive_c/e2e/folders.qrv"
+
+  local options='HKCU\Software\ZTR\Qorvel\Options' v
+  for v in ReplaceStartMenu ReplaceDesktop; do
+    on_pc "$dst" wine reg add "$options" /v "$v" /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  done
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\folders' -r 'C:\e2e\merge' -q || rc=$?
+  check "folders: merge-mode load exits with 0" test "$rc" -eq 0
+  check "folders: Start Menu, SendTo and Desktop files arrive" \
+    bash -c "cmp -s '$s_menu/Qorvel Start.lnk' '$d_menu/Qorvel Start.lnk' &&
+             cmp -s '$s_programs/Qorvel Tools/Notes.lnk' '$d_programs/Qorvel Tools/Notes.lnk' &&
+             cmp -s '$s_sendto/Archive.lnk' '$d_sendto/Archive.lnk' &&
+             cmp -s '$s_desktop/Projects/deep.txt' '$d_desktop/Projects/deep.txt'"
+  check "folders: merge keeps the target's own files and never overwrites" \
+    bash -c "grep -q 'the target version' '$d_desktop/keep.txt' && test -f '$d_desktop/stray.txt' &&
+             test -f '$d_menu/Mine.lnk' && ! grep -q 'RecycleBin' '$dst/drive_c/e2e/merge.txt'"
+
+  for v in ReplaceStartMenu ReplaceDesktop; do
+    on_pc "$dst" wine reg add "$options" /v "$v" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  done
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\folders' -r 'C:\e2e\replace' -q || rc=$?
+  check "folders: replace-mode load exits with 0" test "$rc" -eq 0
+  check "folders: replace recycles the target's desktop file the source lacks" \
+    bash -c "test ! -e '$d_desktop/stray.txt' && test ! -e '$d_menu/Mine.lnk' &&
+             grep -q 'stray.txt has been moved to the RecycleBin' '$dst/drive_c/e2e/replace.txt'"
+  check "folders: recycled files go to the PC's own trash" \
+    bash -c "grep -q 'only on the target' '$dst/home/.local/share/Trash/files/stray.txt'"
+  check "folders: replace still never overwrites" grep -q 'the target version' "$d_desktop/keep.txt"
+
+  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
+  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 }
 
 # The input, sound and accessibility items between two PCs of their own: the

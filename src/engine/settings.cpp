@@ -17,6 +17,7 @@
 #include "items/personality/color_settings.h"
 #include "items/personality/display_settings.h"
 #include "items/personality/input_settings.h"
+#include "items/personality/folder_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
 #include "items/personality/sound_settings.h"
@@ -78,6 +79,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TSharedSettings", Make<TSharedSettings>},
       {"TMappedDrivesSettings", Make<TMappedDrivesSettings>},
       {"TRASSettings", Make<TRASSettings>},
+      {"TStartMenuSettings", Make<TStartMenuSettings>},
+      {"TSendToMenuSettings", Make<TSendToMenuSettings>},
+      {"TDesktopIconSettings", Make<TDesktopIconSettings>},
   };
   return items;
 }

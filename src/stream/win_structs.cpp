@@ -266,3 +266,72 @@ bool AnimationInfo::FromBytes(const std::vector<std::uint8_t>& bytes, AnimationI
   out.minAnimate = r.I32();
   return r.ok();
 }
+// ---- The "QRV Listview" shared block ----
+
+void ListViewItem::Encode(StructWriter& w) const {
+  w.U32(mask);
+  w.I32(item);
+  w.I32(subItem);
+  w.U32(state);
+  w.U32(stateMask);
+  w.U32(text);
+  w.I32(textMax);
+  w.I32(image);
+  w.U32(lParam);
+  w.I32(indent);
+}
+
+void ListViewItem::Decode(StructReader& r) {
+  mask = r.U32();
+  item = r.I32();
+  subItem = r.I32();
+  state = r.U32();
+  stateMask = r.U32();
+  text = r.U32();
+  textMax = r.I32();
+  image = r.I32();
+  lParam = r.U32();
+  indent = r.I32();
+}
+
+void ListViewFindInfo::Encode(StructWriter& w) const {
+  w.U32(flags);
+  w.U32(text);
+  w.U32(lParam);
+  w.I32(x);
+  w.I32(y);
+  w.U32(direction);
+}
+
+void ListViewFindInfo::Decode(StructReader& r) {
+  flags = r.U32();
+  text = r.U32();
+  lParam = r.U32();
+  x = r.I32();
+  y = r.I32();
+  direction = r.U32();
+}
+
+std::vector<std::uint8_t> ListViewSaveBlock(std::uint32_t base, std::int32_t index) {
+  StructWriter w;
+  w.Chars("", listview_block::kLabelSize);
+  ListViewItem item;
+  item.mask = 0x0001;  // LVIF_TEXT
+  item.item = index;
+  item.text = base;
+  item.textMax = static_cast<std::int32_t>(listview_block::kLabelSize);
+  item.Encode(w);
+  w.I32(0);
+  w.I32(0);
+  return w.bytes();
+}
+
+std::vector<std::uint8_t> ListViewLoadBlock(std::uint32_t base, std::string_view label) {
+  StructWriter w;
+  w.Chars(label, listview_block::kLabelSize);
+  ListViewFindInfo find;
+  find.flags = 0x0002;  // LVFI_STRING
+  find.text = base;
+  find.Encode(w);
+  return w.bytes();
+}

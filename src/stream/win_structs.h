@@ -227,3 +227,55 @@ struct AnimationInfo {
   static bool FromBytes(const std::vector<std::uint8_t>& bytes, AnimationInfo& out);
   bool operator==(const AnimationInfo&) const = default;
 };
+// ---- The "QRV Listview" shared block ----
+// The desktop list view lives in the shell's process; on Windows 95/98 a
+// named shared block, mapped at the same address in every process, carries
+// a label buffer and the list-view structure (with pointers into the block)
+// to it. These are the 32-bit ANSI layouts of LVITEMA and LVFINDINFOA and
+// of the two blocks.
+namespace listview_block {
+inline constexpr std::size_t kLabelSize = 260;
+inline constexpr std::size_t kItemOffset = 260;   // LVITEMA when saving
+inline constexpr std::size_t kPointOffset = 300;  // POINT when saving
+inline constexpr std::size_t kSaveSize = 308;
+inline constexpr std::size_t kFindOffset = 260;   // LVFINDINFOA when loading
+inline constexpr std::size_t kLoadSize = 284;
+}  // namespace listview_block
+
+// LVITEMA up to iIndent: 40 bytes.
+struct ListViewItem {
+  static constexpr std::size_t kSize = 40;
+  std::uint32_t mask = 0;
+  std::int32_t item = 0, subItem = 0;
+  std::uint32_t state = 0, stateMask = 0;
+  std::uint32_t text = 0;  // address of the label buffer
+  std::int32_t textMax = 0, image = 0;
+  std::uint32_t lParam = 0;
+  std::int32_t indent = 0;
+
+  void Encode(StructWriter& w) const;
+  void Decode(StructReader& r);
+  bool operator==(const ListViewItem&) const = default;
+};
+
+// LVFINDINFOA: 24 bytes.
+struct ListViewFindInfo {
+  static constexpr std::size_t kSize = 24;
+  std::uint32_t flags = 0;
+  std::uint32_t text = 0;  // address of the label to find
+  std::uint32_t lParam = 0;
+  std::int32_t x = 0, y = 0;
+  std::uint32_t direction = 0;
+
+  void Encode(StructWriter& w) const;
+  void Decode(StructReader& r);
+  bool operator==(const ListViewFindInfo&) const = default;
+};
+
+// The block for reading item `index` when the block is mapped at `base`:
+// an empty label buffer, the LVITEMA asking for the label (LVIF_TEXT) and
+// an empty POINT; 308 bytes.
+std::vector<std::uint8_t> ListViewSaveBlock(std::uint32_t base, std::int32_t index);
+// The block for finding `label` (cut to 259 characters) when the block is
+// mapped at `base`: the label and the LVFINDINFOA (LVFI_STRING); 284 bytes.
+std::vector<std::uint8_t> ListViewLoadBlock(std::uint32_t base, std::string_view label);

@@ -15,7 +15,7 @@ class MemoryMachine::Ports {
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
         profiles(files, s.windowsFolder), network(s), spooler(s, files), shell(s, files),
-        dialup(s.dialup, s.lock) {}
+        dialup(s.dialup, s.lock), desktop(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -26,6 +26,7 @@ class MemoryMachine::Ports {
   MemorySpooler spooler;
   MemoryShell shell;
   MemoryDialUp dialup;
+  MemoryDesktop desktop;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -46,7 +47,9 @@ MemoryMachine::State::State(const State& other)
       parameters(other.parameters),
       network(other.network),
       spooler(other.spooler),
-      dialup(other.dialup) {}
+      dialup(other.dialup),
+      recycleBin(other.recycleBin),
+      desktop(other.desktop) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -63,6 +66,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeNetwork(*state_);
   InitializeSpooler(*state_);
   InitializeDialUp(state_->dialup);
+  InitializeDesktop(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -84,6 +88,52 @@ INetwork* MemoryMachine::Network() { return &ports_->network; }
 ISpooler* MemoryMachine::Spooler() { return &ports_->spooler; }
 IShell* MemoryMachine::Shell() { return &ports_->shell; }
 IDialUp* MemoryMachine::DialUp() { return &ports_->dialup; }
+IDesktop* MemoryMachine::Desktop() { return &ports_->desktop; }
+
+std::vector<RecycledEntry> MemoryMachine::RecycleBin() const {
+  std::lock_guard g(state_->lock);
+  return state_->recycleBin.entries;
+}
+
+void MemoryMachine::SetDesktopShell(bool running) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.shell = running;
+}
+
+void MemoryMachine::SetDesktopIcons(const std::vector<DesktopIcon>& icons) {
+  std::lock_guard g(state_->lock);
+  PutDesktopIcons(*state_, icons);
+}
+
+std::vector<DesktopIcon> MemoryMachine::DesktopIcons() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.icons;
+}
+
+void MemoryMachine::SetShellListsNewFiles(bool lists) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.listsNewFiles = lists;
+}
+
+void MemoryMachine::SetDesktopBlockError(WinError error) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.blockError = error;
+}
+
+int MemoryMachine::DesktopWaits() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.waits;
+}
+
+void MemoryMachine::SetTaskbar(const TaskbarSetup& taskbar) {
+  std::lock_guard g(state_->lock);
+  state_->desktop.taskbar = taskbar;
+}
+
+TaskbarSetup MemoryMachine::Taskbar() const {
+  std::lock_guard g(state_->lock);
+  return state_->desktop.taskbar;
+}
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -428,8 +478,8 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
                                                     const MemoryMachine& second,
                                                     const CompareOptions& options) {
   std::scoped_lock g(first.state_->lock, second.state_->lock);
-  const State& a = *first.state_;
-  const State& b = *second.state_;
+  State& a = *first.state_;
+  State& b = *second.state_;
   std::vector<std::string> out;
 
   CompareField("kind", static_cast<int>(a.setup.kind), static_cast<int>(b.setup.kind), out);
@@ -447,6 +497,8 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareNetwork(a, b, out);
   CompareSpooler(a, b, out);
   CompareDialUp(a.dialup, b.dialup, out);
+  CompareRecycleBins(a.recycleBin, b.recycleBin, out);
+  CompareDesktops(a, b, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

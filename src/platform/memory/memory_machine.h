@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop.h"
 #include "platform/machine.h"
 #include "platform/network.h"
 
@@ -56,6 +57,25 @@ struct NetConnection {
   std::string remoteName;
 };
 
+// A file or folder the shell moved to the recycle bin: its full path as the
+// drive spelled it, and a file's content.
+struct RecycledEntry {
+  std::string path;
+  bool folder = false;
+  std::string content;
+  bool operator==(const RecycledEntry&) const = default;
+};
+
+// The taskbar: docked at a screen edge (appbar::Left ... appbar::Bottom)
+// with a thickness in pixels, auto-hidden or not.
+struct TaskbarSetup {
+  bool exists = true;
+  int edge = appbar::Bottom;
+  int thickness = 28;
+  bool autoHide = false;
+  bool alwaysOnTop = true;
+};
+
 // Which differences Differences() reports.
 struct CompareOptions {
   bool fileTimes = true;  // creation and last-write times of files
@@ -79,6 +99,7 @@ class MemoryMachine : public Machine {
   ISpooler* Spooler() override;
   IShell* Shell() override;
   IDialUp* DialUp() override;
+  IDesktop* Desktop() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -156,6 +177,24 @@ class MemoryMachine : public Machine {
   // starts again from 0.
   int SettingChangeBroadcasts() const;
   int SettingChangeNotices() const;
+
+  // The recycle bin: what SendToRecycleBin moved there, in order.
+  std::vector<RecycledEntry> RecycleBin() const;
+
+  // The desktop: whether the shell's desktop window with its list view is
+  // there, its icons in list-view order, whether new desktop files get an
+  // icon when the program waits for the shell, how often it waited, and
+  // the taskbar.
+  void SetDesktopShell(bool running);
+  void SetDesktopIcons(const std::vector<DesktopIcon>& icons);
+  std::vector<DesktopIcon> DesktopIcons() const;
+  void SetShellListsNewFiles(bool lists);
+  // The shared block for the desktop list view cannot be made: the list
+  // operations that go through it fail with `error` (0: they work).
+  void SetDesktopBlockError(WinError error);
+  int DesktopWaits() const;
+  void SetTaskbar(const TaskbarSetup& taskbar);
+  TaskbarSetup Taskbar() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

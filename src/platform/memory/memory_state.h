@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_dialup.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_spooler.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
@@ -160,6 +162,8 @@ struct MemoryMachine::State {
   mem::NetworkState network;
   mem::SpoolerState spooler;
   mem::DialUpState dialup;
+  mem::RecycleBinState recycleBin;
+  mem::DesktopState desktop;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange

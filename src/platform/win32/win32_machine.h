@@ -11,6 +11,7 @@
 #include "platform/machine.h"
 #include "platform/prompts.h"
 #include "platform/win32/win32_dialup.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
 #include "platform/win32/win32_shell.h"
@@ -180,6 +181,7 @@ class Win32Machine : public Machine {
   INetwork* Network() override;
   ISpooler* Spooler() override;
   IDialUp* DialUp() override;
+  IDesktop* Desktop() override;
 
   // The program's main window, which owns what the system shows for the
   // machine's ports; null when there is none.
@@ -196,6 +198,7 @@ class Win32Machine : public Machine {
   Win32Network network_;
   Win32Spooler spooler_;
   Win32DialUp dialup_;
+  Win32Desktop desktop_;
 };
 
 }  // namespace qv
