@@ -11,6 +11,7 @@
 #include "items/personality/background_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
+#include "items/personality/shell_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -54,6 +55,7 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TComputerNameSettings", Make<TComputerNameSettings>},
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
+      {"TShellSettings", Make<TShellSettings>},
   };
   return items;
 }

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/memory/memory_explorer.h"
 #include "platform/memory/memory_profiles.h"
 #include "platform/memory/memory_state.h"
 
@@ -53,6 +54,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeState(*state_);
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
+  InitializeExplorer(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
