@@ -8,6 +8,7 @@
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/workgroup_settings.h"
+#include "items/personality/active_desktop_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
@@ -56,6 +57,7 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TWorkGroupSettings", Make<TWorkGroupSettings>},
       {"TComputerDescSettings", Make<TComputerDescSettings>},
       {"TShellSettings", Make<TShellSettings>},
+      {"TActiveDesktopSettings", Make<TActiveDesktopSettings>},
   };
   return items;
 }

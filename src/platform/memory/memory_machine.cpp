@@ -13,7 +13,7 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s) {}
+        profiles(files, s.windowsFolder), network(s), activeDesktop(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -21,6 +21,7 @@ class MemoryMachine::Ports {
   MemorySystemParameters parameters;
   MemoryProfiles profiles;
   MemoryNetwork network;
+  MemoryActiveDesktop activeDesktop;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -39,7 +40,8 @@ MemoryMachine::State::State(const State& other)
       metrics(other.metrics),
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
-      network(other.network) {}
+      network(other.network),
+      activeDesktop(other.activeDesktop) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -55,6 +57,7 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeParameters(*state_);
   InitializeNetwork(*state_);
   InitializeExplorer(*state_);
+  InitializeActiveDesktop(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -73,6 +76,22 @@ IPrompts* MemoryMachine::Prompts() { return &ports_->prompts; }
 ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameters; }
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
+IActiveDesktop* MemoryMachine::ActiveDesktop() { return &ports_->activeDesktop; }
+
+void MemoryMachine::SetActiveDesktop(const ActiveDesktopSetup& setup) {
+  std::lock_guard g(state_->lock);
+  state_->activeDesktop.shown = setup;
+}
+
+ActiveDesktopSetup MemoryMachine::ActiveDesktopNow() const {
+  std::lock_guard g(state_->lock);
+  return state_->activeDesktop.shown;
+}
+
+std::vector<std::uint32_t> MemoryMachine::ActiveDesktopApplies() const {
+  std::lock_guard g(state_->lock);
+  return state_->activeDesktop.applies;
+}
 
 int MemoryMachine::SettingChangeBroadcasts() const {
   std::lock_guard g(state_->lock);
@@ -434,6 +453,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareTable("device caps", a.deviceCaps, b.deviceCaps, out);
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
+  CompareActiveDesktops(a.activeDesktop, b.activeDesktop, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/active_desktop.h"
 #include "platform/machine.h"
 #include "platform/network.h"
 
@@ -56,6 +57,18 @@ struct NetConnection {
   std::string remoteName;
 };
 
+// The Active Desktop: whether the shell has it (its COM object can be
+// made), and what the desktop shows as the last ApplyChanges left it.
+struct ActiveDesktopSetup {
+  bool installed = false;
+  ComponentsOptions options;
+  std::u16string wallpaper;
+  WallpaperOptions wallpaperOptions;
+  std::u16string pattern;
+  std::vector<DesktopComponent> components;
+  bool operator==(const ActiveDesktopSetup&) const = default;
+};
+
 // Which differences Differences() reports.
 struct CompareOptions {
   bool fileTimes = true;  // creation and last-write times of files
@@ -76,6 +89,7 @@ class MemoryMachine : public Machine {
   ISystemParameters* SystemParameters() override;
   IProfiles* Profiles() override;
   INetwork* Network() override;
+  IActiveDesktop* ActiveDesktop() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -153,6 +167,13 @@ class MemoryMachine : public Machine {
   // starts again from 0.
   int SettingChangeBroadcasts() const;
   int SettingChangeNotices() const;
+
+  // The Active Desktop (installed on a fresh Windows 98 machine only): set
+  // as if the user had applied it, read as the desktop shows it, and the
+  // flags of every ApplyChanges so far.
+  void SetActiveDesktop(const ActiveDesktopSetup& setup);
+  ActiveDesktopSetup ActiveDesktopNow() const;
+  std::vector<std::uint32_t> ActiveDesktopApplies() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_active_desktop.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
@@ -150,6 +151,7 @@ struct MemoryMachine::State {
   std::map<int, int> deviceCaps;
   mem::ParameterState parameters;
   mem::NetworkState network;
+  mem::ActiveDesktopState activeDesktop;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
