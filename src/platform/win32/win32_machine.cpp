@@ -18,6 +18,8 @@ IShell* Win32Machine::Shell() { return &shell_; }
 
 INetwork* Win32Machine::Network() { return &network_; }
 
+IActiveDesktop* Win32Machine::ActiveDesktop() { return &activeDesktop_; }
+
 void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }
 
 int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,

@@ -10,6 +10,7 @@
 
 #include "platform/machine.h"
 #include "platform/prompts.h"
+#include "platform/win32/win32_active_desktop.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
 #include "platform/win32/win32_shell.h"
@@ -176,6 +177,7 @@ class Win32Machine : public Machine {
   IProfiles* Profiles() override;
   IShell* Shell() override;
   INetwork* Network() override;
+  IActiveDesktop* ActiveDesktop() override;
 
   // The program's main window, which owns what the system shows for the
   // machine's ports; null when there is none.
@@ -190,6 +192,7 @@ class Win32Machine : public Machine {
   Win32Profiles profiles_;
   Win32Shell shell_;
   Win32Network network_;
+  Win32ActiveDesktop activeDesktop_;
 };
 
 }  // namespace qv
