@@ -13,6 +13,7 @@
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
 #include "items/personality/shell_settings.h"
+#include "items/personality/taskbar_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -58,6 +59,7 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TComputerDescSettings", Make<TComputerDescSettings>},
       {"TShellSettings", Make<TShellSettings>},
       {"TActiveDesktopSettings", Make<TActiveDesktopSettings>},
+      {"TTaskBarSettings", Make<TTaskBarSettings>},
   };
   return items;
 }

@@ -13,7 +13,8 @@ class MemoryMachine::Ports {
  public:
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
-        profiles(files, s.windowsFolder), network(s), activeDesktop(s) {}
+        profiles(files, s.windowsFolder), network(s), activeDesktop(s),
+        desktop(MakeTaskbarDesktop(s)) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -22,6 +23,7 @@ class MemoryMachine::Ports {
   MemoryProfiles profiles;
   MemoryNetwork network;
   MemoryActiveDesktop activeDesktop;
+  std::unique_ptr<IDesktop> desktop;
 };
 
 MemoryMachine::State::State(const State& other)
@@ -41,7 +43,8 @@ MemoryMachine::State::State(const State& other)
       deviceCaps(other.deviceCaps),
       parameters(other.parameters),
       network(other.network),
-      activeDesktop(other.activeDesktop) {}
+      activeDesktop(other.activeDesktop),
+      taskbar(other.taskbar) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -77,6 +80,28 @@ ISystemParameters* MemoryMachine::SystemParameters() { return &ports_->parameter
 IProfiles* MemoryMachine::Profiles() { return &ports_->profiles; }
 INetwork* MemoryMachine::Network() { return &ports_->network; }
 IActiveDesktop* MemoryMachine::ActiveDesktop() { return &ports_->activeDesktop; }
+IDesktop* MemoryMachine::Desktop() { return ports_->desktop.get(); }
+
+void MemoryMachine::SetTaskbar(const TaskbarSetup& taskbar) {
+  std::lock_guard g(state_->lock);
+  state_->taskbar.setup = taskbar;
+  state_->taskbar.revealed = false;
+}
+
+TaskbarSetup MemoryMachine::Taskbar() const {
+  std::lock_guard g(state_->lock);
+  return state_->taskbar.setup;
+}
+
+void MemoryMachine::SetCursor(Point position) {
+  std::lock_guard g(state_->lock);
+  state_->taskbar.cursor = position;
+}
+
+Point MemoryMachine::Cursor() const {
+  std::lock_guard g(state_->lock);
+  return state_->taskbar.cursor;
+}
 
 void MemoryMachine::SetActiveDesktop(const ActiveDesktopSetup& setup) {
   std::lock_guard g(state_->lock);
@@ -454,6 +479,7 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareParameters(a, b, out);
   CompareNetwork(a, b, out);
   CompareActiveDesktops(a.activeDesktop, b.activeDesktop, out);
+  CompareTaskbars(a.taskbar, b.taskbar, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

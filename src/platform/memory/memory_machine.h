@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/active_desktop.h"
+#include "platform/desktop.h"
 #include "platform/machine.h"
 #include "platform/network.h"
 
@@ -69,6 +70,29 @@ struct ActiveDesktopSetup {
   bool operator==(const ActiveDesktopSetup&) const = default;
 };
 
+// The taskbar: docked at a screen edge (appbar::Left ... appbar::Bottom)
+// with a thickness in pixels, auto-hidden or not, and its Taskbar
+// Properties dialog with the dialog's auto check boxes in dialog order
+// ("&Always on top" and "A&uto hide" follow the two states).
+struct TaskbarSetup {
+  bool exists = true;
+  int edge = appbar::Bottom;
+  int thickness = 28;
+  bool autoHide = false;
+  bool alwaysOnTop = true;
+  std::vector<TaskbarOption> boxes = {{"&Always on top", true},
+                                      {"A&uto hide", false},
+                                      {"Show &small icons in Start menu", false},
+                                      {"Show &Clock", true}};
+  // The dialog is open already: the taskbar's command brings that one
+  // forward and no new dialog appears.
+  bool dialogOpen = false;
+  // The shell has no Taskbar Properties dialog at all.
+  bool hasDialog = true;
+  // Drags do not move or size the bar (the user holds it, or it is locked).
+  bool locked = false;
+};
+
 // Which differences Differences() reports.
 struct CompareOptions {
   bool fileTimes = true;  // creation and last-write times of files
@@ -90,6 +114,7 @@ class MemoryMachine : public Machine {
   IProfiles* Profiles() override;
   INetwork* Network() override;
   IActiveDesktop* ActiveDesktop() override;
+  IDesktop* Desktop() override;
 
   OSKind Kind() const;
   const MachineSetup& Setup() const;
@@ -174,6 +199,13 @@ class MemoryMachine : public Machine {
   void SetActiveDesktop(const ActiveDesktopSetup& setup);
   ActiveDesktopSetup ActiveDesktopNow() const;
   std::vector<std::uint32_t> ActiveDesktopApplies() const;
+
+  // The taskbar as the user left it, and as it is now. The mouse cursor's
+  // position: the taskbar procedures must put it back.
+  void SetTaskbar(const TaskbarSetup& taskbar);
+  TaskbarSetup Taskbar() const;
+  void SetCursor(Point position);
+  Point Cursor() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

@@ -11,6 +11,7 @@
 
 #include "platform/memory/memory_active_desktop.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_taskbar.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
 #include "platform/prompts.h"
@@ -152,6 +153,7 @@ struct MemoryMachine::State {
   mem::ParameterState parameters;
   mem::NetworkState network;
   mem::ActiveDesktopState activeDesktop;
+  mem::TaskbarState taskbar;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
