@@ -20,6 +20,8 @@ INetwork* Win32Machine::Network() { return &network_; }
 
 IActiveDesktop* Win32Machine::ActiveDesktop() { return &activeDesktop_; }
 
+IDesktop* Win32Machine::Desktop() { return &desktop_; }
+
 void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }
 
 int Win32Prompts::ShowMessage(std::string_view text, std::string_view caption,

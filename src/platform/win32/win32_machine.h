@@ -11,6 +11,7 @@
 #include "platform/machine.h"
 #include "platform/prompts.h"
 #include "platform/win32/win32_active_desktop.h"
+#include "platform/win32/win32_taskbar.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
 #include "platform/win32/win32_shell.h"
@@ -178,6 +179,7 @@ class Win32Machine : public Machine {
   IShell* Shell() override;
   INetwork* Network() override;
   IActiveDesktop* ActiveDesktop() override;
+  IDesktop* Desktop() override;
 
   // The program's main window, which owns what the system shows for the
   // machine's ports; null when there is none.
@@ -193,6 +195,7 @@ class Win32Machine : public Machine {
   Win32Shell shell_;
   Win32Network network_;
   Win32ActiveDesktop activeDesktop_;
+  Win32TaskbarDesktop desktop_;
 };
 
 }  // namespace qv
