@@ -33,8 +33,8 @@ reg_value() {  # key, name
 # Explorer's options between two PCs: the source shows everything in
 # separate windows with the full path; the target has its own (older)
 # values, which the load patches bit by bit, keeping their lengths. The
-# Active Desktop that Wine offers (an object whose every call fails) is
-# described without failing the run.
+# Active Desktop that Wine offers (an object whose every call fails) and its
+# taskbar (no properties dialog) are described without failing the run.
 run_e2e_shell() {  # qorvel.exe, source prefix, target prefix
   local exe=$1 src=$2 dst=$3 rc
   local cab='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\CabinetState'
@@ -65,6 +65,9 @@ run_e2e_shell() {  # qorvel.exe, source prefix, target prefix
              grep -q 'The Full MS-DOS path is displayed in the title bar' '$dst/drive_c/e2e/shell-load.txt' &&
              grep -q 'MS-DOS extensions are shown for file types that are registered' '$dst/drive_c/e2e/shell-load.txt' &&
              ! grep -q 'Error reading section' '$dst/drive_c/e2e/shell-load.txt'"
+  check "shell: the taskbar item describes the bar Wine has (no properties dialog)" \
+    bash -c "grep -q 'Could not retrieve Taskbar settings. Ensure the Taskbar Properties dialog is not open.' '$src/drive_c/e2e/shell-save.txt' &&
+             grep -Eq '^The taskbar is -?[0-9]+ pixels high and -?[0-9]+ pixels wide.' '$dst/drive_c/e2e/shell-load.txt'"
   check "shell: the Active Desktop Wine offers is described" \
     bash -c "grep -q 'Active Desktop components found.' '$src/drive_c/e2e/shell-save.txt' &&
              grep -q 'Active Desktop components found.' '$dst/drive_c/e2e/shell-load.txt'"

@@ -118,6 +118,47 @@ TEST_P(ShellKindMatrix, ExplorerOptionsMoveAndTheActiveDesktopWhereBothHaveIt) {
   EXPECT_EQ(reported("ActiveDesktop is not installed."), to != okWin98);
 }
 
+TEST_P(ShellKindMatrix, TheTaskbarMovesToTheSameEdgeAtTheTargetsScale) {
+  auto [from, to] = GetParam();
+  MachineSetup small{from};
+  small.screenWidth = 800;
+  small.screenHeight = 600;
+  MemoryMachine source(small), target(to);
+  TaskbarSetup bar;
+  bar.edge = appbar::Top;
+  bar.thickness = 28;
+  bar.autoHide = true;
+  bar.boxes[2].checked = true;
+  source.SetTaskbar(bar);
+  TRecordingStatus status;
+  StatusScope statusScope(status);
+  TWriteMemoryConnection file;
+  file.Initialize();
+  {
+    MachineScope on(source);
+    ProgramObjects program("");
+    CurrentConfig().PersonalityItems.SetAll(false);
+    CurrentConfig().ConnectivityItems.SetAll(false);
+    CurrentConfig().PersonalityItems.SetSelected("Task bar", true);
+    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
+  }
+  MachineScope on(target);
+  ProgramObjects program("");
+  auto reader = ReaderOf(file);
+  std::string backup;
+  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
+  const TaskbarSetup now = target.Taskbar();
+  EXPECT_EQ(now.edge, appbar::Top);
+  EXPECT_EQ(now.thickness, 35);  // 28 x 768 / 600
+  EXPECT_TRUE(now.autoHide);
+  EXPECT_TRUE(now.boxes[2].checked);
+  const std::vector<std::string> report = RunReport().Lines();
+  EXPECT_NE(std::find(report.begin(), report.end(), "The Taskbar is on the top of the screen"),
+            report.end());
+  EXPECT_NE(std::find(report.begin(), report.end(), "The taskbar is 35 pixels high and 1024 pixels wide."),
+            report.end());
+}
+
 INSTANTIATE_TEST_SUITE_P(AllKinds, ShellKindMatrix,
                          ::testing::Combine(::testing::Values(okWin95, okWin98, okWinNT),
                                             ::testing::Values(okWin95, okWin98, okWinNT)));

@@ -1,4 +1,4 @@
-// The undo property over the shell and Active Desktop items: loading a
+// The undo property over the shell, Active Desktop and taskbar items: loading a
 // settings file saved on any kind of machine and undoing the load leaves
 // the target as it was.
 //
@@ -12,6 +12,8 @@
 // - Explorer values outside what the item reads: a view mode outside 1..4
 //   in ExpView comes back as Large Icons, a sort order other than 1 as -1,
 //   and a Windows 98 "Hidden" of 2 as 0 (all mean the same to Explorer);
+// - a taskbar that does not follow drags (locked) or whose dialog is open
+//   stays as the load left it or as it was, whatever the image says;
 // - Active Desktop components that the load added stay (no item removes
 //   components): the sources here bring only components the target has.
 #include <random>
@@ -130,6 +132,20 @@ void RandomizeActiveDesktop(std::mt19937& rng, MemoryMachine& m, bool target) {
   m.SetActiveDesktop(s);
 }
 
+// A taskbar anywhere, of any size its screen allows, with any boxes.
+void RandomizeTaskbar(std::mt19937& rng, MemoryMachine& m) {
+  TaskbarSetup bar;
+  bar.edge = static_cast<int>(rng() % 4);
+  bar.thickness = 20 + static_cast<int>(rng() % 100);
+  bar.autoHide = Coin(rng);
+  bar.alwaysOnTop = Coin(rng);
+  for (TaskbarOption& box : bar.boxes) box.checked = Coin(rng);
+  // The dialog shows the two states in its first two boxes.
+  bar.boxes[0].checked = bar.alwaysOnTop;
+  bar.boxes[1].checked = bar.autoHide;
+  m.SetTaskbar(bar);
+}
+
 class UndoShellProperty : public ::testing::TestWithParam<OSKind> {};
 
 TEST_P(UndoShellProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
@@ -144,11 +160,13 @@ TEST_P(UndoShellProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
     MemoryMachine target(kind);
     RandomizeActiveDesktop(rng, source, false);
     RandomizeActiveDesktop(rng, target, true);
+    RandomizeTaskbar(rng, source);
+    RandomizeTaskbar(rng, target);
     auto differences = LoadThenUndo(
         source, target,
         [&] {
           RandomizeExplorer(rng, false);
-          for (const char* item : {"Shell", "Active Desktop"})
+          for (const char* item : {"Shell", "Active Desktop", "Task bar"})
             CurrentConfig().PersonalityItems.SetSelected(item, Coin(rng));
         },
         [&] {
