@@ -56,6 +56,12 @@ void ExpectSameComponents(const std::vector<DesktopComponent>& got,
   }
 }
 
+// The system's text for a code, as `m` gives it.
+std::string TextOn(MemoryMachine& m, HResult code) {
+  MachineScope on(m);
+  return SystemErrorText(code);
+}
+
 class ActiveDesktopTest : public ItemTest {};
 
 TEST_F(ActiveDesktopTest, CodecsKeepTheStructureLayouts) {
@@ -165,7 +171,7 @@ TEST_F(ActiveDesktopTest, AComponentTheTargetHasAlreadyIsModifiedInItsPlace) {
   EXPECT_EQ(now.components[0].type, comptype::Website);
   EXPECT_EQ(now.components[0].position.left, 555);  // the place stays
   EXPECT_FALSE(now.components[0].dirty);
-  EXPECT_TRUE(LogHas("AddDesktopItem failed : 80004005  " + SystemErrorText(hr::Fail)));
+  EXPECT_TRUE(LogHas("AddDesktopItem failed : 80004005  " + TextOn(target, hr::Fail)));
   const std::vector<std::string> lines = log();
   auto before = std::find(lines.begin(), lines.end(), "Position Before:");
   ASSERT_NE(before, lines.end());
@@ -239,7 +245,7 @@ TEST_F(ActiveDesktopFileTest, ComponentsOfAnotherSizeAreNotAdded) {
   // the shell as too long; the rest applies.
   EXPECT_TRUE(now.options.activeDesktop);
   EXPECT_EQ(now.pattern, u"(None)");
-  EXPECT_TRUE(LogHas("SetWallpaper failed : 80070057  " + SystemErrorText(hr::InvalidArg)));
+  EXPECT_TRUE(LogHas("SetWallpaper failed : 80070057  " + TextOn(target, hr::InvalidArg)));
 }
 
 TEST_F(ActiveDesktopFileTest, CountsTheStreamCannotHoldAreRefusedBeforeAnythingApplies) {
