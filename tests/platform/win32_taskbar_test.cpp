@@ -14,7 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "engine/debug_log.h"
+#include "engine/program.h"
+#include "items/personality/taskbar_settings.h"
 #include "platform/win32/win32_taskbar.h"
+#include "stream/connection.h"
+#include "stream/source_info.h"
+#include "support/streams.h"
 
 namespace qv::test {
 namespace {
@@ -271,6 +277,57 @@ TEST_F(Win32Taskbar, DragsTheBarToAnEdgeAndItsInnerEdgeAndPutsTheCursorBack) {
   GetCursorPos(&cursor);
   EXPECT_EQ(cursor.x, 123);
   EXPECT_EQ(cursor.y, 234);
+}
+
+// The item on this system's own machine, against the same taskbar.
+TEST_F(Win32Taskbar, TheItemSavesAndAppliesThroughTheRealProcedures) {
+  Start(1);
+  ProgramObjects program("");
+  DebugLogRecorder log;
+  SourceInfo().Gather();  // a file from a screen like this one
+  const int cx = GetSystemMetrics(SM_CXSCREEN);
+  TWriteMemoryConnection saved;
+  saved.Initialize();
+  {
+    TTaskBarSettings item;
+    ASSERT_TRUE(item.Write(saved));
+  }
+  EXPECT_EQ(*saved.GetComments(),
+            (std::vector<std::string>{"Task bar settings : ", "&Always on top", "Show &Clock", "",
+                                      "The Taskbar is on the bottom of the screen",
+                                      "The taskbar is 30 pixels high and " + std::to_string(cx) +
+                                          " pixels wide."}));
+  const std::vector<std::string> logged = log.Lines();
+  EXPECT_NE(std::find(logged.begin(), logged.end(), "Not found : Taskbar Properties"), logged.end());
+
+  // A file that wants the bar on the left, 50 pixels wide, hiding itself.
+  TWriteMemoryConnection wanted;
+  wanted.Initialize();
+  wanted.WriteInteger(2);
+  wanted.WriteString("&Always on top");
+  wanted.WriteInteger(0);
+  wanted.WriteString("A&uto hide");
+  wanted.WriteInteger(1);
+  wanted.WriteInteger(appbar::Left);
+  wanted.WriteInteger(GetSystemMetrics(SM_CYSCREEN));
+  wanted.WriteInteger(50);
+  auto reader = ReaderOf(wanted);
+  state_.okPressed = false;
+  {
+    TTaskBarSettings item;
+    ASSERT_TRUE(item.Read(*reader));
+  }
+  Rect now;
+  ASSERT_EQ(desktop_.TaskbarWindowRect(now), err::Success);
+  EXPECT_EQ(now.left, 0);
+  EXPECT_EQ(now.Width(), 50);
+  ASSERT_TRUE(state_.okPressed);
+  ASSERT_GE(state_.finalStates.size(), 2u);
+  EXPECT_FALSE(state_.finalStates[0]);
+  EXPECT_TRUE(state_.finalStates[1]);
+  EXPECT_NE(std::find(reader->GetComments()->begin(), reader->GetComments()->end(),
+                      "The Taskbar is on the left screen edge"),
+            reader->GetComments()->end());
 }
 
 }  // namespace
