@@ -53,13 +53,17 @@ std::wstring Wide(std::u16string_view text) {
   return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
-// A COMPONENT of the first Active Desktop's size inside a zeroed buffer of
-// the current structure's, so that a shell writing its longer form stays
-// inside the buffer.
+// The first Active Desktop's COMPONENT, passed inside a zeroed buffer of
+// the current structure's size, so that a shell writing its longer form
+// stays inside the buffer.
 struct ComponentBuffer {
   COMPONENT whole{};
-  IE4COMPONENT& c = *reinterpret_cast<IE4COMPONENT*>(&whole);
-  ComponentBuffer() { c.dwSize = sizeof(IE4COMPONENT); }
+  void Put(const IE4COMPONENT& c) { std::memcpy(&whole, &c, sizeof c); }
+  IE4COMPONENT Get() const {
+    IE4COMPONENT c;
+    std::memcpy(&c, &whole, sizeof c);
+    return c;
+  }
 };
 
 void ToSystem(const DesktopComponent& from, IE4COMPONENT& c) {
@@ -216,30 +220,36 @@ HResult Win32ActiveDesktop::ItemCount(int& count) {
 HResult Win32ActiveDesktop::GetItem(int index, DesktopComponent& component) {
   if (!object_) return hr::Fail;
   ComponentBuffer buffer;
-  buffer.c.dwSize = component.size;
+  buffer.whole.dwSize = component.size;
   const HRESULT h = object_->GetDesktopItem(index, &buffer.whole, 0);
-  if (SUCCEEDED(h)) FromSystem(buffer.c, component);
+  if (SUCCEEDED(h)) FromSystem(buffer.Get(), component);
   return Result(h);
 }
 
 HResult Win32ActiveDesktop::AddItem(const DesktopComponent& component) {
   if (!object_) return hr::Fail;
+  IE4COMPONENT c{};
+  ToSystem(component, c);
   ComponentBuffer buffer;
-  ToSystem(component, buffer.c);
+  buffer.Put(c);
   return Result(object_->AddDesktopItem(&buffer.whole, 0));
 }
 
 HResult Win32ActiveDesktop::ModifyItem(const DesktopComponent& component, std::uint32_t flags) {
   if (!object_) return hr::Fail;
+  IE4COMPONENT c{};
+  ToSystem(component, c);
   ComponentBuffer buffer;
-  ToSystem(component, buffer.c);
+  buffer.Put(c);
   return Result(object_->ModifyDesktopItem(&buffer.whole, flags));
 }
 
 HResult Win32ActiveDesktop::RemoveItem(const DesktopComponent& component) {
   if (!object_) return hr::Fail;
+  IE4COMPONENT c{};
+  ToSystem(component, c);
   ComponentBuffer buffer;
-  ToSystem(component, buffer.c);
+  buffer.Put(c);
   return Result(object_->RemoveDesktopItem(&buffer.whole, 0));
 }
 
