@@ -30,6 +30,9 @@ reg_value() {  # key, name
     awk -v n="$2" 'tolower($1) == tolower(n) { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
 }
 
+# Runs a command on a PC (a Wine prefix), with no input.
+on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
+
 # Printers: a test printer on FILE: with a driver made from Wine's own
 # PostScript driver, and a separator page, made on a source PC, are saved
 # with a configuration that selects only "Printers" and installed on the
@@ -45,7 +48,6 @@ e2e_printers() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
 
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
   printf '\\H\\B harbour separator\r\n' >"$src/drive_c/windows/system32/harbour.sep"
@@ -81,6 +83,49 @@ e2e_printers() {  # qorvel.exe
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
 }
 
+# Explorer's options between two PCs: the source shows everything in
+# separate windows with the full path; the target has its own (older)
+# values, which the load patches bit by bit, keeping their lengths. The
+# Active Desktop that Wine offers (an object whose every call fails) and its
+# taskbar (no properties dialog) are described without failing the run.
+run_e2e_shell() {  # qorvel.exe, source prefix, target prefix
+  local exe=$1 src=$2 dst=$3 rc
+  local cab='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\CabinetState'
+  local exp='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+  local tail36  # the last 31 bytes of a 36-byte ShellState
+  tail36=$(printf '00%.0s' $(seq 1 31))
+  {
+    on_pc "$src" wine reg add "$cab" /v Settings /t REG_BINARY /d 0C0002002101000060000000 /f
+    on_pc "$src" wine reg add "$exp" /v ShellState /t REG_BINARY /d "2400000003$tail36" /f
+    on_pc "$dst" wine reg add "$cab" /v Settings /t REG_BINARY /d 0C0002000001000060000000 /f
+    on_pc "$dst" wine reg add "$exp" /v ShellState /t REG_BINARY /d "2400000020$tail36" /f
+  } >/dev/null 2>&1
+  mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
+  rc=0
+  on_pc "$src" wine "$exe" -s 'C:\e2e\shell' -r 'C:\e2e\shell-save' -q || rc=$?
+  check "shell: save with every default item exits with 0" test "$rc" -eq 0
+  cp "$src/drive_c/e2e/shell.qrv" "$dst/drive_c/e2e/shell.qrv" 2>/dev/null
+  rc=0
+  on_pc "$dst" wine "$exe" -l 'C:\e2e\shell' -r 'C:\e2e\shell-load' -q || rc=$?
+  check "shell: load exits with 0" test "$rc" -eq 0
+  local cabinet shell
+  cabinet=$(on_pc "$dst" reg_value "$cab" Settings)
+  shell=$(on_pc "$dst" reg_value "$exp" ShellState)
+  check "shell: the Explorer options arrive in the target's own values, lengths kept" \
+    test "$cabinet|$shell" = "0C0002002101000060000000|2400000023$tail36"
+  check "shell: the load report says what the options now are" \
+    bash -c "grep -q 'File views are browsed in separate windows' '$dst/drive_c/e2e/shell-load.txt' &&
+             grep -q 'The Full MS-DOS path is displayed in the title bar' '$dst/drive_c/e2e/shell-load.txt' &&
+             grep -q 'MS-DOS extensions are shown for file types that are registered' '$dst/drive_c/e2e/shell-load.txt' &&
+             ! grep -q 'Error reading section' '$dst/drive_c/e2e/shell-load.txt'"
+  check "shell: the taskbar item describes the bar Wine has (no properties dialog)" \
+    bash -c "grep -q 'Could not retrieve Taskbar settings. Ensure the Taskbar Properties dialog is not open.' '$src/drive_c/e2e/shell-save.txt' &&
+             grep -Eq '^The taskbar is -?[0-9]+ pixels high and -?[0-9]+ pixels wide.' '$dst/drive_c/e2e/shell-load.txt'"
+  check "shell: the Active Desktop Wine offers is described" \
+    bash -c "grep -q 'Active Desktop components found.' '$src/drive_c/e2e/shell-save.txt' &&
+             grep -q 'Active Desktop components found.' '$dst/drive_c/e2e/shell-load.txt'"
+}
+
 run_e2e() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/source-pc" dst="$root/target-pc"
@@ -88,7 +133,6 @@ run_e2e() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
 
   mkdir -p "$src/drive_c/e2e/Docs/Sub" "$dst/drive_c/e2e"
   printf 'first\r\n' >"$src/drive_c/e2e/Docs/a.txt"
@@ -215,6 +259,7 @@ run_e2e() {  # qorvel.exe
   check "closing the main window ends the program with 0" test "$(cat "$rc_file")" = 0
   rm -f "$rc_file"
 
+  run_e2e_shell "$exe" "$src" "$dst"
   e2e_shares_and_dialup "$exe" "$src" "$dst"
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
@@ -223,6 +268,8 @@ run_e2e() {  # qorvel.exe
   e2e_printers "$exe"
   e2e_tcpip "$exe"
   run_e2e_display "$exe"
+  run_e2e_folders "$exe"
+  run_e2e_input "$exe"
 }
 
 # TCP/IP, WINS and DNS between two PCs whose network cards have other names:
@@ -237,7 +284,6 @@ e2e_tcpip() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
   local cards='HKLM\Software\Microsoft\Windows NT\CurrentVersion\NetworkCards\21'
   local services='HKLM\System\CurrentControlSet\Services' line
   # pc, card name, service, address, mask, gateway, DHCP
@@ -300,8 +346,6 @@ e2e_tcpip() {  # qorvel.exe
 
   (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
   (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
-
-  run_e2e_folders "$exe"
 }
 
 # The Start Menu, SendTo and Desktop folders between two PCs of their own:
@@ -315,7 +359,6 @@ run_e2e_folders() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
   # The Unix path of a shell folder of a PC.
   shell_folder() {  # pc, value name
     local win
@@ -409,7 +452,6 @@ run_e2e_input() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
 
   local mouse='HKCU\Control Panel\Mouse' keyboard='HKCU\Control Panel\Keyboard'
   local cursors='HKCU\Control Panel\Cursors' names='HKCU\AppEvents\Schemes\Names'
@@ -487,7 +529,6 @@ run_e2e_display() {  # qorvel.exe
   (fresh_prefix "$dst")
   (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
   (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
 
   local cfg='Personality\r\nDisplay\r\nIcon metrics\r\nWindow metrics\r\nColors\r\nEndPersonality\r\nConnectivity\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n'
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
@@ -565,7 +606,6 @@ e2e_shares_and_dialup() {  # qorvel.exe, source prefix, target prefix
   local exe=$1 src=$2 dst=$3 rc
   local shares='HKLM\System\CurrentControlSet\Services\LanmanServer\Shares'
   local lines='MaxUses=4294967295\0Path=C:\e2e\Docs\0Permissions=0\0Remark=Harbour charts\0Type=0'
-  on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
   on_pc "$src" wine reg add "$shares" /v HARBOUR /t REG_MULTI_SZ /d "$lines" /f >/dev/null 2>&1
   on_pc "$src" wine reg add "$shares\Security" /v HARBOUR /t REG_BINARY /d 0100048001020304 /f \
     >/dev/null 2>&1

@@ -8,19 +8,22 @@
 #include "engine/messages.h"
 #include "items/connectivity/identity_settings.h"
 #include "items/connectivity/printer_settings.h"
+#include "items/connectivity/ras_settings.h"
+#include "items/connectivity/shared_settings.h"
 #include "items/connectivity/tcpip_settings.h"
 #include "items/connectivity/workgroup_settings.h"
 #include "items/personality/accessibility_settings.h"
-#include "items/connectivity/ras_settings.h"
-#include "items/connectivity/shared_settings.h"
+#include "items/personality/active_desktop_settings.h"
 #include "items/personality/background_settings.h"
 #include "items/personality/color_settings.h"
 #include "items/personality/display_settings.h"
-#include "items/personality/input_settings.h"
 #include "items/personality/folder_settings.h"
+#include "items/personality/input_settings.h"
 #include "items/personality/power_settings.h"
 #include "items/personality/screen_saver_settings.h"
+#include "items/personality/shell_settings.h"
 #include "items/personality/sound_settings.h"
+#include "items/personality/taskbar_settings.h"
 #include "platform/machine.h"
 #include "platform/system_parameters.h"
 #include "stream/connection.h"
@@ -82,6 +85,9 @@ const std::map<std::string, Factory>& BuiltItems() {
       {"TStartMenuSettings", Make<TStartMenuSettings>},
       {"TSendToMenuSettings", Make<TSendToMenuSettings>},
       {"TDesktopIconSettings", Make<TDesktopIconSettings>},
+      {"TShellSettings", Make<TShellSettings>},
+      {"TActiveDesktopSettings", Make<TActiveDesktopSettings>},
+      {"TTaskBarSettings", Make<TTaskBarSettings>},
   };
   return items;
 }

@@ -35,6 +35,7 @@ struct ComponentsOptions {
   std::uint32_t size = 12;
   bool enableComponents = false;
   bool activeDesktop = false;
+  bool operator==(const ComponentsOptions&) const = default;
 };
 
 // Wallpaper styles (WPSTYLE_*) and WALLPAPEROPT (8 bytes).
@@ -47,6 +48,7 @@ inline constexpr std::uint32_t Stretch = 2;
 struct WallpaperOptions {
   std::uint32_t size = 8;
   std::uint32_t style = wpstyle::Center;
+  bool operator==(const WallpaperOptions&) const = default;
 };
 
 // Component types (COMP_TYPE_*).
@@ -86,6 +88,7 @@ struct ComponentPosition {
   bool canResizeY = false;
   std::int32_t preferredLeftPercent = 0;
   std::int32_t preferredTopPercent = 0;
+  bool operator==(const ComponentPosition&) const = default;
 };
 
 // COMPONENT as the first Active Desktop defined it (8924 bytes): the friendly
@@ -101,6 +104,7 @@ struct DesktopComponent {
   std::u16string friendlyName;
   std::u16string source;
   std::u16string subscribedUrl;
+  bool operator==(const DesktopComponent&) const = default;
 };
 
 class IActiveDesktop {
@@ -143,6 +147,10 @@ class IActiveDesktop {
   virtual HResult RemoveItem(const DesktopComponent& component) = 0;
   // ApplyChanges(flags) (adapply::*).
   virtual HResult ApplyChanges(std::uint32_t flags) = 0;
+
+  // The text in the system's ANSI code page (WideCharToMultiByte with
+  // CP_ACP): how reports show the object's strings. Needs no open object.
+  virtual std::string ToAnsi(std::u16string_view text) = 0;
 };
 
 }  // namespace qv

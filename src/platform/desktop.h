@@ -126,6 +126,13 @@ class IDesktop {
   // caption matches its own without regard to case (unchecked when none
   // does), then closing it with IDOK, which applies the boxes.
   virtual bool SetTaskbarOptions(const std::vector<TaskbarOption>& options) = 0;
+
+  // --- Taskbar procedures' diagnostics ---------------------------------------
+  // The diagnostic lines of the taskbar procedures above since the last
+  // call ("Not found : <title>", "Trying invokation again...", "Failed",
+  // "Closing properties dialog...<n>"), in order; the caller passes them to
+  // the debug log. Taking them empties the list.
+  virtual std::vector<std::string> TakeTaskbarLog() { return {}; }
 };
 
 }  // namespace qv

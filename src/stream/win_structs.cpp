@@ -1,5 +1,6 @@
 #include "stream/win_structs.h"
 
+#include <algorithm>
 #include <cstring>
 
 void StructWriter::U16(std::uint16_t v) {
@@ -335,3 +336,125 @@ std::vector<std::uint8_t> ListViewLoadBlock(std::uint32_t base, std::string_view
   find.Encode(w);
   return w.bytes();
 }
+namespace adstruct {
+
+namespace {
+
+void Wide(StructWriter& w, std::u16string_view text, std::size_t chars) {
+  const std::size_t n = std::min(text.size(), chars - 1);
+  for (std::size_t i = 0; i < n; ++i) w.U16(text[i]);
+  for (std::size_t i = n; i < chars; ++i) w.U16(0);
+}
+
+std::u16string Wide(StructReader& r, std::size_t chars) {
+  std::u16string text;
+  bool ended = false;
+  for (std::size_t i = 0; i < chars; ++i) {
+    const char16_t c = r.U16();
+    if (c == 0) ended = true;
+    if (!ended) text.push_back(c);
+  }
+  return text;
+}
+
+void Bool(StructWriter& w, bool b) { w.U32(b ? 1 : 0); }
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeOptions(const qv::ComponentsOptions& o) {
+  StructWriter w;
+  w.U32(o.size);
+  Bool(w, o.enableComponents);
+  Bool(w, o.activeDesktop);
+  return w.bytes();
+}
+
+qv::ComponentsOptions DecodeOptions(const std::uint8_t* data) {
+  StructReader r(data, kComponentsOptionsSize);
+  qv::ComponentsOptions o;
+  o.size = r.U32();
+  o.enableComponents = r.U32() != 0;
+  o.activeDesktop = r.U32() != 0;
+  return o;
+}
+
+std::vector<std::uint8_t> EncodeWallpaperOptions(const qv::WallpaperOptions& o) {
+  StructWriter w;
+  w.U32(o.size);
+  w.U32(o.style);
+  return w.bytes();
+}
+
+qv::WallpaperOptions DecodeWallpaperOptions(const std::uint8_t* data) {
+  StructReader r(data, kWallpaperOptionsSize);
+  qv::WallpaperOptions o;
+  o.size = r.U32();
+  o.style = r.U32();
+  return o;
+}
+
+std::vector<std::uint8_t> EncodePath(std::u16string_view path) {
+  StructWriter w;
+  Wide(w, path, kPathChars);
+  return w.bytes();
+}
+
+std::u16string DecodePath(const std::uint8_t* data) {
+  StructReader r(data, kPathSize);
+  return Wide(r, kPathChars);
+}
+
+std::vector<std::uint8_t> EncodeComponent(const qv::DesktopComponent& c) {
+  StructWriter w;
+  w.U32(c.size);
+  w.U32(c.id);
+  w.I32(c.type);
+  Bool(w, c.checked);
+  Bool(w, c.dirty);
+  Bool(w, c.noScroll);
+  const qv::ComponentPosition& p = c.position;
+  w.U32(p.size);
+  w.I32(p.left);
+  w.I32(p.top);
+  w.U32(p.width);
+  w.U32(p.height);
+  w.I32(p.zIndex);
+  Bool(w, p.canResize);
+  Bool(w, p.canResizeX);
+  Bool(w, p.canResizeY);
+  w.I32(p.preferredLeftPercent);
+  w.I32(p.preferredTopPercent);
+  Wide(w, c.friendlyName, kPathChars);
+  Wide(w, c.source, kUrlChars);
+  Wide(w, c.subscribedUrl, kUrlChars);
+  return w.bytes();
+}
+
+qv::DesktopComponent DecodeComponent(const std::uint8_t* data) {
+  StructReader r(data, kComponentSize);
+  qv::DesktopComponent c;
+  c.size = r.U32();
+  c.id = r.U32();
+  c.type = r.I32();
+  c.checked = r.U32() != 0;
+  c.dirty = r.U32() != 0;
+  c.noScroll = r.U32() != 0;
+  qv::ComponentPosition& p = c.position;
+  p.size = r.U32();
+  p.left = r.I32();
+  p.top = r.I32();
+  p.width = r.U32();
+  p.height = r.U32();
+  p.zIndex = r.I32();
+  p.canResize = r.U32() != 0;
+  p.canResizeX = r.U32() != 0;
+  p.canResizeY = r.U32() != 0;
+  p.preferredLeftPercent = r.I32();
+  p.preferredTopPercent = r.I32();
+  c.friendlyName = Wide(r, kPathChars);
+  c.source = Wide(r, kUrlChars);
+  c.subscribedUrl = Wide(r, kUrlChars);
+  return c;
+}
+
+}  // namespace adstruct

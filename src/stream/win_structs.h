@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/active_desktop.h"
+
 class StructWriter {
  public:
   void U8(std::uint8_t v) { bytes_.push_back(v); }
@@ -279,3 +281,35 @@ std::vector<std::uint8_t> ListViewSaveBlock(std::uint32_t base, std::int32_t ind
 // The block for finding `label` (cut to 259 characters) when the block is
 // mapped at `base`: the label and the LVFINDINFOA (LVFI_STRING); 284 bytes.
 std::vector<std::uint8_t> ListViewLoadBlock(std::uint32_t base, std::string_view label);
+// --- The Active Desktop's structures ---------------------------------------
+// As the shell's IActiveDesktop fills them and settings files carry them:
+// COMPONENTSOPT, WALLPAPEROPT, the first Active Desktop's COMPONENT (with
+// its COMPPOS), and path buffers of 260 UTF-16 characters. A decoded text
+// stops at its first zero or at the end of its field, whichever comes first,
+// so an unterminated field never runs past its end.
+namespace adstruct {
+
+inline constexpr std::size_t kComponentsOptionsSize = 12;
+inline constexpr std::size_t kWallpaperOptionsSize = 8;
+inline constexpr std::size_t kPositionSize = 44;
+inline constexpr std::size_t kComponentSize = 8924;
+inline constexpr std::size_t kPathChars = 260;          // MAX_PATH
+inline constexpr std::size_t kPathSize = 2 * kPathChars;  // 520 bytes
+inline constexpr std::size_t kUrlChars = 2084;          // INTERNET_MAX_URL_LENGTH
+// Field offsets in a COMPONENT.
+inline constexpr std::size_t kPositionAt = 24;
+inline constexpr std::size_t kFriendlyNameAt = 68;
+inline constexpr std::size_t kSourceAt = kFriendlyNameAt + kPathSize;   // 588
+inline constexpr std::size_t kSubscribedUrlAt = kSourceAt + 2 * kUrlChars;  // 4756
+
+std::vector<std::uint8_t> EncodeOptions(const qv::ComponentsOptions& options);
+qv::ComponentsOptions DecodeOptions(const std::uint8_t* data);  // kComponentsOptionsSize bytes
+std::vector<std::uint8_t> EncodeWallpaperOptions(const qv::WallpaperOptions& options);
+qv::WallpaperOptions DecodeWallpaperOptions(const std::uint8_t* data);  // 8 bytes
+// A path of at most 259 characters (longer ones are cut) and its zeros.
+std::vector<std::uint8_t> EncodePath(std::u16string_view path);
+std::u16string DecodePath(const std::uint8_t* data);  // kPathSize bytes
+std::vector<std::uint8_t> EncodeComponent(const qv::DesktopComponent& component);
+qv::DesktopComponent DecodeComponent(const std::uint8_t* data);  // kComponentSize bytes
+
+}  // namespace adstruct

@@ -102,16 +102,12 @@ void InitializeDesktop(MemoryMachine::State& s) {
   DesktopState& d = s.desktop;
   d.icons = {{"My Computer", {16, 8}}, {"Recycle Bin", {16, 83}}};
   d.iconFiles.assign(d.icons.size(), "");
-  d.taskbarOptions = {{"&Always on top", true},
-                      {"A&uto hide", false},
-                      {"Show &small icons in Start menu", false},
-                      {"Show &Clock", true}};
 }
 
 bool MemoryDesktop::WindowExists(std::string_view className, std::string_view title) {
+  if (className == "Shell_TrayWnd") return bar_.Exists();
   std::lock_guard g(s_.lock);
   if (className == "Progman") return s_.desktop.shell && (title.empty() || title == "Program Manager");
-  if (className == "Shell_TrayWnd") return s_.desktop.taskbar.exists;
   return false;
 }
 
@@ -186,100 +182,22 @@ WinError MemoryDesktop::RedrawDesktopIcons() {
   return err::Success;
 }
 
-bool MemoryDesktop::TaskbarExists() {
-  std::lock_guard g(s_.lock);
-  return s_.desktop.taskbar.exists;
-}
-
-std::uint32_t MemoryDesktop::TaskbarState() {
-  std::lock_guard g(s_.lock);
-  const TaskbarSetup& t = s_.desktop.taskbar;
-  if (!t.exists) return 0;
-  return (t.autoHide ? appbar::AutoHide : 0) | (t.alwaysOnTop ? appbar::AlwaysOnTop : 0);
-}
-
-bool MemoryDesktop::AutoHideBarOn(int edge) {
-  std::lock_guard g(s_.lock);
-  const TaskbarSetup& t = s_.desktop.taskbar;
-  return t.exists && t.autoHide && t.edge == edge;
-}
-
-Rect MemoryDesktop::BarRect() {
-  const TaskbarSetup& t = s_.desktop.taskbar;
-  const int cx = s_.metrics[sm::CxScreen];
-  const int cy = s_.metrics[sm::CyScreen];
-  switch (t.edge) {
-    case appbar::Left: return Rect{0, 0, t.thickness, cy};
-    case appbar::Top: return Rect{0, 0, cx, t.thickness};
-    case appbar::Right: return Rect{cx - t.thickness, 0, cx, cy};
-    default: return Rect{0, cy - t.thickness, cx, cy};
-  }
-}
-
-bool MemoryDesktop::TaskbarPosition(Rect& rect) {
-  std::lock_guard g(s_.lock);
-  if (!s_.desktop.taskbar.exists) return false;
-  rect = BarRect();
-  return true;
-}
-
-WinError MemoryDesktop::TaskbarWindowRect(Rect& rect) {
-  std::lock_guard g(s_.lock);
-  if (!s_.desktop.taskbar.exists) return Fail(err::InvalidWindowHandle);
-  rect = BarRect();
-  return err::Success;
-}
-
-WinError MemoryDesktop::TaskbarClientRect(Rect& rect) {
-  std::lock_guard g(s_.lock);
-  if (!s_.desktop.taskbar.exists) return Fail(err::InvalidWindowHandle);
-  const Rect bar = BarRect();
-  rect = s_.desktop.taskbar.autoHide ? Rect{} : Rect{0, 0, bar.Width(), bar.Height()};
-  return err::Success;
-}
-
-bool MemoryDesktop::RevealTaskbar() {
-  std::lock_guard g(s_.lock);
-  return s_.desktop.taskbar.exists;
-}
-
-bool MemoryDesktop::MoveTaskbar(int edge) {
-  std::lock_guard g(s_.lock);
-  TaskbarSetup& t = s_.desktop.taskbar;
-  if (!t.exists || edge < appbar::Left || edge > appbar::Bottom || edge == t.edge) return false;
-  t.edge = edge;
-  return true;
-}
-
-bool MemoryDesktop::ResizeTaskbar(int thickness) {
-  std::lock_guard g(s_.lock);
-  TaskbarSetup& t = s_.desktop.taskbar;
-  if (!t.exists || thickness <= 0) return false;
-  t.thickness = thickness;
-  return true;
-}
-
+bool MemoryDesktop::TaskbarExists() { return bar_.Exists(); }
+std::uint32_t MemoryDesktop::TaskbarState() { return bar_.State(); }
+bool MemoryDesktop::AutoHideBarOn(int edge) { return bar_.AutoHideBarOn(edge); }
+bool MemoryDesktop::TaskbarPosition(Rect& rect) { return bar_.Position(rect); }
+WinError MemoryDesktop::TaskbarWindowRect(Rect& rect) { return bar_.WindowRect(rect); }
+WinError MemoryDesktop::TaskbarClientRect(Rect& rect) { return bar_.ClientRect(rect); }
+bool MemoryDesktop::RevealTaskbar() { return bar_.Reveal(); }
+bool MemoryDesktop::MoveTaskbar(int edge) { return bar_.Move(edge); }
+bool MemoryDesktop::ResizeTaskbar(int thickness) { return bar_.Resize(thickness); }
 bool MemoryDesktop::ReadTaskbarOptions(std::vector<TaskbarOption>& options) {
-  std::lock_guard g(s_.lock);
-  if (!s_.desktop.taskbar.exists) return false;
-  options = s_.desktop.taskbarOptions;
-  options[0].checked = s_.desktop.taskbar.alwaysOnTop;
-  options[1].checked = s_.desktop.taskbar.autoHide;
-  return true;
+  return bar_.ReadOptions(options);
 }
-
 bool MemoryDesktop::SetTaskbarOptions(const std::vector<TaskbarOption>& options) {
-  std::lock_guard g(s_.lock);
-  if (!s_.desktop.taskbar.exists) return false;
-  for (TaskbarOption& box : s_.desktop.taskbarOptions) {
-    box.checked = false;
-    for (const TaskbarOption& o : options)
-      if (EqualNoCase(o.caption, box.caption)) box.checked = o.checked;
-  }
-  s_.desktop.taskbar.alwaysOnTop = s_.desktop.taskbarOptions[0].checked;
-  s_.desktop.taskbar.autoHide = s_.desktop.taskbarOptions[1].checked;
-  return true;
+  return bar_.SetOptions(options);
 }
+std::vector<std::string> MemoryDesktop::TakeTaskbarLog() { return bar_.TakeLog(); }
 
 namespace {
 
@@ -332,11 +250,6 @@ void CompareDesktops(MemoryMachine::State& sa, MemoryMachine::State& sb,
   for (const ShownIcon& y : b)
     if (find(a, y.icon.label) == a.end())
       out.push_back("desktop icon \"" + y.icon.label + "\": only in second");
-  const TaskbarSetup& s = sa.desktop.taskbar;
-  const TaskbarSetup& t = sb.desktop.taskbar;
-  if (s.exists != t.exists || s.edge != t.edge || s.thickness != t.thickness ||
-      s.autoHide != t.autoHide || s.alwaysOnTop != t.alwaysOnTop)
-    out.push_back("taskbar differs");
 }
 
 }  // namespace qv::mem

@@ -7,6 +7,7 @@
 
 #include "platform/desktop.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_taskbar.h"
 
 namespace qv::mem {
 
@@ -23,8 +24,6 @@ struct DesktopState {
   // For each icon, the desktop file it stands for (upper case), or "" for
   // an icon of no file (My Computer, the Recycle Bin).
   std::vector<std::string> iconFiles;
-  TaskbarSetup taskbar;
-  std::vector<TaskbarOption> taskbarOptions;  // the Taskbar Properties boxes
   // The system's code when the shared block cannot be made (0: it can).
   WinError blockError = 0;
   int waits = 0;      // Wait calls
@@ -35,11 +34,11 @@ struct DesktopState {
 // The desktop port on the machine's state. The list-view operations work
 // through the shared block only on Windows 95/98: on Windows NT they
 // answer err::NotSupported. Positions travel as 16-bit words, as
-// LVM_SETITEMPOSITION's MAKELPARAM carries them. The taskbar's rectangle
-// follows from its edge, its thickness and the screen metrics.
+// LVM_SETITEMPOSITION's MAKELPARAM carries them. The taskbar operations
+// are the machine's taskbar (memory_taskbar.h).
 class MemoryDesktop : public IDesktop {
  public:
-  explicit MemoryDesktop(MemoryMachine::State& s) : s_(s) {}
+  explicit MemoryDesktop(MemoryMachine::State& s) : s_(s), bar_(s) {}
   bool WindowExists(std::string_view className, std::string_view title) override;
   void Wait(std::uint32_t milliseconds) override;
   bool DesktopListViewExists() override;
@@ -60,12 +59,13 @@ class MemoryDesktop : public IDesktop {
   bool ResizeTaskbar(int thickness) override;
   bool ReadTaskbarOptions(std::vector<TaskbarOption>& options) override;
   bool SetTaskbarOptions(const std::vector<TaskbarOption>& options) override;
+  std::vector<std::string> TakeTaskbarLog() override;
 
  private:
   WinError CheckListView();
-  Rect BarRect();
 
   MemoryMachine::State& s_;
+  MemoryTaskbar bar_;
 };
 
 // The desktop of a fresh machine.

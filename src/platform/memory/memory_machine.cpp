@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/memory/memory_explorer.h"
 #include "platform/memory/memory_profiles.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_spooler.h"
@@ -15,7 +16,7 @@ class MemoryMachine::Ports {
   explicit Ports(State& s)
       : registry(s), files(s), system(s), prompts(s), parameters(s),
         profiles(files, s.windowsFolder), network(s), spooler(s, files), shell(s, files),
-        dialup(s.dialup, s.lock), desktop(s) {}
+        dialup(s.dialup, s.lock), activeDesktop(s), desktop(s) {}
   MemoryRegistry registry;
   MemoryFiles files;
   MemorySystem system;
@@ -26,6 +27,7 @@ class MemoryMachine::Ports {
   MemorySpooler spooler;
   MemoryShell shell;
   MemoryDialUp dialup;
+  MemoryActiveDesktop activeDesktop;
   MemoryDesktop desktop;
 };
 
@@ -49,7 +51,9 @@ MemoryMachine::State::State(const State& other)
       spooler(other.spooler),
       dialup(other.dialup),
       recycleBin(other.recycleBin),
-      desktop(other.desktop) {}
+      desktop(other.desktop),
+      activeDesktop(other.activeDesktop),
+      taskbar(other.taskbar) {}
 
 FileTime MemoryMachine::State::Tick() {
   FileTime now = clock;
@@ -67,6 +71,8 @@ MemoryMachine::MemoryMachine(const MachineSetup& setup) : state_(std::make_uniqu
   InitializeSpooler(*state_);
   InitializeDialUp(state_->dialup);
   InitializeDesktop(*state_);
+  InitializeExplorer(*state_);
+  InitializeActiveDesktop(*state_);
   ports_ = std::make_unique<Ports>(*state_);
 }
 
@@ -88,7 +94,6 @@ INetwork* MemoryMachine::Network() { return &ports_->network; }
 ISpooler* MemoryMachine::Spooler() { return &ports_->spooler; }
 IShell* MemoryMachine::Shell() { return &ports_->shell; }
 IDialUp* MemoryMachine::DialUp() { return &ports_->dialup; }
-IDesktop* MemoryMachine::Desktop() { return &ports_->desktop; }
 
 std::vector<RecycledEntry> MemoryMachine::RecycleBin() const {
   std::lock_guard g(state_->lock);
@@ -125,14 +130,43 @@ int MemoryMachine::DesktopWaits() const {
   return state_->desktop.waits;
 }
 
+IActiveDesktop* MemoryMachine::ActiveDesktop() { return &ports_->activeDesktop; }
+IDesktop* MemoryMachine::Desktop() { return &ports_->desktop; }
+
 void MemoryMachine::SetTaskbar(const TaskbarSetup& taskbar) {
   std::lock_guard g(state_->lock);
-  state_->desktop.taskbar = taskbar;
+  state_->taskbar.setup = taskbar;
+  state_->taskbar.revealed = false;
 }
 
 TaskbarSetup MemoryMachine::Taskbar() const {
   std::lock_guard g(state_->lock);
-  return state_->desktop.taskbar;
+  return state_->taskbar.setup;
+}
+
+void MemoryMachine::SetCursor(Point position) {
+  std::lock_guard g(state_->lock);
+  state_->taskbar.cursor = position;
+}
+
+Point MemoryMachine::Cursor() const {
+  std::lock_guard g(state_->lock);
+  return state_->taskbar.cursor;
+}
+
+void MemoryMachine::SetActiveDesktop(const ActiveDesktopSetup& setup) {
+  std::lock_guard g(state_->lock);
+  state_->activeDesktop.shown = setup;
+}
+
+ActiveDesktopSetup MemoryMachine::ActiveDesktopNow() const {
+  std::lock_guard g(state_->lock);
+  return state_->activeDesktop.shown;
+}
+
+std::vector<std::uint32_t> MemoryMachine::ActiveDesktopApplies() const {
+  std::lock_guard g(state_->lock);
+  return state_->activeDesktop.applies;
 }
 
 int MemoryMachine::SettingChangeBroadcasts() const {
@@ -499,6 +533,8 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   CompareDialUp(a.dialup, b.dialup, out);
   CompareRecycleBins(a.recycleBin, b.recycleBin, out);
   CompareDesktops(a, b, out);
+  CompareActiveDesktops(a.activeDesktop, b.activeDesktop, out);
+  CompareTaskbars(a.taskbar, b.taskbar, out);
 
   for (RegKey root : {hkey::LocalMachine, hkey::CurrentUser, hkey::Users, hkey::CurrentConfig,
                       hkey::DynData}) {

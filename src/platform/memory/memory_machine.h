@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/active_desktop.h"
 #include "platform/desktop.h"
 #include "platform/machine.h"
 #include "platform/network.h"
@@ -66,14 +67,39 @@ struct RecycledEntry {
   bool operator==(const RecycledEntry&) const = default;
 };
 
+// The Active Desktop: whether the shell has it (its COM object can be
+// made), and what the desktop shows as the last ApplyChanges left it.
+struct ActiveDesktopSetup {
+  bool installed = false;
+  ComponentsOptions options;
+  std::u16string wallpaper;
+  WallpaperOptions wallpaperOptions;
+  std::u16string pattern;
+  std::vector<DesktopComponent> components;
+  bool operator==(const ActiveDesktopSetup&) const = default;
+};
+
 // The taskbar: docked at a screen edge (appbar::Left ... appbar::Bottom)
-// with a thickness in pixels, auto-hidden or not.
+// with a thickness in pixels, auto-hidden or not, and its Taskbar
+// Properties dialog with the dialog's auto check boxes in dialog order
+// ("&Always on top" and "A&uto hide" follow the two states).
 struct TaskbarSetup {
   bool exists = true;
   int edge = appbar::Bottom;
   int thickness = 28;
   bool autoHide = false;
   bool alwaysOnTop = true;
+  std::vector<TaskbarOption> boxes = {{"&Always on top", true},
+                                      {"A&uto hide", false},
+                                      {"Show &small icons in Start menu", false},
+                                      {"Show &Clock", true}};
+  // The dialog is open already: the taskbar's command brings that one
+  // forward and no new dialog appears.
+  bool dialogOpen = false;
+  // The shell has no Taskbar Properties dialog at all.
+  bool hasDialog = true;
+  // Drags do not move or size the bar (the user holds it, or it is locked).
+  bool locked = false;
 };
 
 // Which differences Differences() reports.
@@ -99,6 +125,7 @@ class MemoryMachine : public Machine {
   ISpooler* Spooler() override;
   IShell* Shell() override;
   IDialUp* DialUp() override;
+  IActiveDesktop* ActiveDesktop() override;
   IDesktop* Desktop() override;
 
   OSKind Kind() const;
@@ -183,8 +210,7 @@ class MemoryMachine : public Machine {
 
   // The desktop: whether the shell's desktop window with its list view is
   // there, its icons in list-view order, whether new desktop files get an
-  // icon when the program waits for the shell, how often it waited, and
-  // the taskbar.
+  // icon when the program waits for the shell, and how often it waited.
   void SetDesktopShell(bool running);
   void SetDesktopIcons(const std::vector<DesktopIcon>& icons);
   std::vector<DesktopIcon> DesktopIcons() const;
@@ -193,8 +219,20 @@ class MemoryMachine : public Machine {
   // operations that go through it fail with `error` (0: they work).
   void SetDesktopBlockError(WinError error);
   int DesktopWaits() const;
+
+  // The Active Desktop (installed on a fresh Windows 98 machine only): set
+  // as if the user had applied it, read as the desktop shows it, and the
+  // flags of every ApplyChanges so far.
+  void SetActiveDesktop(const ActiveDesktopSetup& setup);
+  ActiveDesktopSetup ActiveDesktopNow() const;
+  std::vector<std::uint32_t> ActiveDesktopApplies() const;
+
+  // The taskbar as the user left it, and as it is now. The mouse cursor's
+  // position: the taskbar procedures must put it back.
   void SetTaskbar(const TaskbarSetup& taskbar);
   TaskbarSetup Taskbar() const;
+  void SetCursor(Point position);
+  Point Cursor() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_active_desktop.h"
 #include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_dialup.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_spooler.h"
+#include "platform/memory/memory_taskbar.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
 #include "platform/prompts.h"
@@ -164,6 +166,8 @@ struct MemoryMachine::State {
   mem::DialUpState dialup;
   mem::RecycleBinState recycleBin;
   mem::DesktopState desktop;
+  mem::ActiveDesktopState activeDesktop;
+  mem::TaskbarState taskbar;
 
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange

@@ -101,10 +101,6 @@ HWND ListView() {
   return Win32Desktop::FindListView(progman, defView, listView) ? listView : nullptr;
 }
 
-HWND Taskbar() { return FindWindowA("Shell_TrayWnd", nullptr); }
-
-Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
-
 }  // namespace
 
 bool Win32Desktop::FindListView(HWND& progman, HWND& defView, HWND& listView) {
@@ -190,51 +186,21 @@ WinError Win32Desktop::RedrawDesktopIcons() {
   return 0;
 }
 
-bool Win32Desktop::TaskbarExists() { return Taskbar() != nullptr; }
-
-std::uint32_t Win32Desktop::TaskbarState() {
-  if (!Taskbar()) return 0;
-  APPBARDATA data{};
-  data.cbSize = sizeof data;
-  return static_cast<std::uint32_t>(SHAppBarMessage(ABM_GETSTATE, &data));
+bool Win32Desktop::TaskbarExists() { return taskbar_.TaskbarExists(); }
+std::uint32_t Win32Desktop::TaskbarState() { return taskbar_.TaskbarState(); }
+bool Win32Desktop::AutoHideBarOn(int edge) { return taskbar_.AutoHideBarOn(edge); }
+bool Win32Desktop::TaskbarPosition(Rect& rect) { return taskbar_.TaskbarPosition(rect); }
+WinError Win32Desktop::TaskbarWindowRect(Rect& rect) { return taskbar_.TaskbarWindowRect(rect); }
+WinError Win32Desktop::TaskbarClientRect(Rect& rect) { return taskbar_.TaskbarClientRect(rect); }
+bool Win32Desktop::RevealTaskbar() { return taskbar_.RevealTaskbar(); }
+bool Win32Desktop::MoveTaskbar(int edge) { return taskbar_.MoveTaskbar(edge); }
+bool Win32Desktop::ResizeTaskbar(int thickness) { return taskbar_.ResizeTaskbar(thickness); }
+bool Win32Desktop::ReadTaskbarOptions(std::vector<TaskbarOption>& options) {
+  return taskbar_.ReadTaskbarOptions(options);
 }
-
-bool Win32Desktop::AutoHideBarOn(int edge) {
-  APPBARDATA data{};
-  data.cbSize = sizeof data;
-  data.uEdge = static_cast<UINT>(edge);
-  return SHAppBarMessage(ABM_GETAUTOHIDEBAR, &data) != 0;
+bool Win32Desktop::SetTaskbarOptions(const std::vector<TaskbarOption>& options) {
+  return taskbar_.SetTaskbarOptions(options);
 }
-
-bool Win32Desktop::TaskbarPosition(Rect& rect) {
-  APPBARDATA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = Taskbar();
-  if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
-  rect = ToRect(data.rc);
-  return true;
-}
-
-WinError Win32Desktop::TaskbarWindowRect(Rect& rect) {
-  HWND bar = Taskbar();
-  RECT r;
-  if (!bar || !GetWindowRect(bar, &r)) return ERROR_INVALID_WINDOW_HANDLE;
-  rect = ToRect(r);
-  return 0;
-}
-
-WinError Win32Desktop::TaskbarClientRect(Rect& rect) {
-  HWND bar = Taskbar();
-  RECT r;
-  if (!bar || !GetClientRect(bar, &r)) return ERROR_INVALID_WINDOW_HANDLE;
-  rect = ToRect(r);
-  return 0;
-}
-
-bool Win32Desktop::RevealTaskbar() { return false; }
-bool Win32Desktop::MoveTaskbar(int) { return false; }
-bool Win32Desktop::ResizeTaskbar(int) { return false; }
-bool Win32Desktop::ReadTaskbarOptions(std::vector<TaskbarOption>&) { return false; }
-bool Win32Desktop::SetTaskbarOptions(const std::vector<TaskbarOption>&) { return false; }
+std::vector<std::string> Win32Desktop::TakeTaskbarLog() { return taskbar_.TakeTaskbarLog(); }
 
 }  // namespace qv

@@ -1,11 +1,12 @@
 // The desktop through the real calls: the shell's desktop list view
-// reached through the "QRV Listview" shared block, the taskbar's
-// application-bar queries, and window search.
+// reached through the "QRV Listview" shared block, window search, and the
+// taskbar (win32_taskbar.h).
 #pragma once
 
 #include <windows.h>
 
 #include "platform/desktop.h"
+#include "platform/win32/win32_taskbar.h"
 
 namespace qv {
 
@@ -26,17 +27,19 @@ class Win32Desktop : public IDesktop {
   bool TaskbarPosition(Rect& rect) override;
   WinError TaskbarWindowRect(Rect& rect) override;
   WinError TaskbarClientRect(Rect& rect) override;
-  // The procedures that drive the taskbar with the mouse and through its
-  // properties dialog are not carried out by this adapter yet: they answer
-  // false, as when the taskbar does not respond.
   bool RevealTaskbar() override;
   bool MoveTaskbar(int edge) override;
   bool ResizeTaskbar(int thickness) override;
   bool ReadTaskbarOptions(std::vector<TaskbarOption>& options) override;
   bool SetTaskbarOptions(const std::vector<TaskbarOption>& options) override;
+  std::vector<std::string> TakeTaskbarLog() override;
 
   // The three windows of the desktop list view; false when any is missing.
   static bool FindListView(HWND& progman, HWND& defView, HWND& listView);
+
+ private:
+  // The taskbar's queries and procedures.
+  Win32TaskbarDesktop taskbar_;
 };
 
 }  // namespace qv

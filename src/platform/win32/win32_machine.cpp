@@ -20,6 +20,8 @@ INetwork* Win32Machine::Network() { return &network_; }
 
 ISpooler* Win32Machine::Spooler() { return &spooler_; }
 IDialUp* Win32Machine::DialUp() { return &dialup_; }
+IActiveDesktop* Win32Machine::ActiveDesktop() { return &activeDesktop_; }
+
 IDesktop* Win32Machine::Desktop() { return &desktop_; }
 
 void Win32Machine::SetMainWindow(HWND window) { network_.SetOwnerWindow(window); }

@@ -12,6 +12,7 @@
 #include "platform/prompts.h"
 #include "platform/win32/win32_dialup.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_active_desktop.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_profiles.h"
 #include "platform/win32/win32_shell.h"
@@ -181,6 +182,7 @@ class Win32Machine : public Machine {
   INetwork* Network() override;
   ISpooler* Spooler() override;
   IDialUp* DialUp() override;
+  IActiveDesktop* ActiveDesktop() override;
   IDesktop* Desktop() override;
 
   // The program's main window, which owns what the system shows for the
@@ -198,6 +200,7 @@ class Win32Machine : public Machine {
   Win32Network network_;
   Win32Spooler spooler_;
   Win32DialUp dialup_;
+  Win32ActiveDesktop activeDesktop_;
   Win32Desktop desktop_;
 };
 
