@@ -201,6 +201,8 @@ bool TMouseSettings::Read(TConnection& stream) {
 
 bool TMouseSettings::ReadCursorFiles(TConnection& stream) {
   TRegistryStore store(stream, true);
+  // The record names its own key paths: only the cursors are written.
+  store.Confine(qv::hkey::CurrentUser, kCursorsKey, true);
   store.ReadKey();
   const std::int32_t count = stream.ReadInteger("CursorFileCount");
   if (count < 0) {

@@ -124,8 +124,14 @@ bool TScreenSaverSettings::Read(TConnection& stream) {
     DebugLog("Password is present");
     TRegistryEntry entry(nullptr, kPasswordData, kDesktopKey, qv::hkey::CurrentUser);
     entry.ReadFromStream(stream);
-    // The data means something only to the kind of Windows that made it.
-    if (items::RunningOSKind() == stream.OSVersion) entry.WriteToRegistry();
+    // The data means something only to the kind of Windows that made it,
+    // and the record may only name the password value itself.
+    const bool ours = CompareNames(entry.KeyPath(), kDesktopKey) == 0 &&
+                      CompareNames(entry.ValueName(), kPasswordData) == 0;
+    if (!ours)
+      DebugLog("Registry entry passed over : " + entry.KeyPath() + " " + entry.ValueName());
+    else if (items::RunningOSKind() == stream.OSVersion)
+      entry.WriteToRegistry();
   }
   PasswordProtected = stream.ReadBoolean("PasswordProtected");
   if (items::RunningOnNT())

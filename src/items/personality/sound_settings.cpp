@@ -25,6 +25,8 @@ bool TSoundSettings::Write(TConnection& stream) {
 
 bool TSoundSettings::Read(TConnection& stream) {
   TRegistryStore store(stream, true);
+  // The record names its own key paths: only the sound events are written.
+  store.Confine(qv::hkey::CurrentUser, kAppEventsKey, true);
   const bool result = store.ReadKey();
   Describe(stream);
   return result;
