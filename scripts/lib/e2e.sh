@@ -33,6 +33,18 @@ reg_value() {  # key, name
 # Runs a command on a PC (a Wine prefix), with no input.
 on_pc() { local pc=$1; shift; (use_prefix "$pc" && "$@" </dev/null); }
 
+# Waits (at most 30 s) until no wineboot runs. A new wineserver's first
+# program starts wineboot, which looks the host's name up and then writes
+# the computer's names and its DNS domain into the registry: a check of
+# those values must not race it.
+wait_for_boot() {
+  local tries
+  for tries in $(seq 1 60); do
+    pgrep -f 'wineboot\.exe' >/dev/null || return 0
+    sleep 0.5
+  done
+}
+
 # Printers: a test printer on FILE: with a driver made from Wine's own
 # PostScript driver, and a separator page, made on a source PC, are saved
 # with a configuration that selects only "Printers" and installed on the
@@ -320,6 +332,7 @@ e2e_tcpip() {  # qorvel.exe
              grep -q 'IP Address  : 10.20.30.40' '$src/drive_c/e2e/netsave.txt'"
   cp "$src/drive_c/e2e/net.qrv" "$dst/drive_c/e2e/net.qrv"
   rc=0
+  wait_for_boot
   on_pc "$dst" wine "$exe" -l 'C:\e2e\net' -r 'C:\e2e\netload' -q || rc=$?
   check "TCP/IP: load exits with 0" test "$rc" -eq 0
   check "TCP/IP: the report pairs the differently named cards" \

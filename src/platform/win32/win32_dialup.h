@@ -37,7 +37,8 @@ class Win32DialUp : public IDialUp {
   template <typename Fn>
   Fn Proc(RasFunction function) {
     Load();
-    return reinterpret_cast<Fn>(procs_[static_cast<int>(function)]);
+    // Through void* so that the function-type cast draws no warning.
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(procs_[static_cast<int>(function)]));
   }
 
   std::once_flag loaded_;
