@@ -265,18 +265,65 @@ class TReadSettingsThread {
     report.Attach(&Connection);
     report.ClearLines();
     RestartRequired = false;
+    // Registry writes that failed before this run are not this run's.
+    TakeRegistryWriteFailures();
+    // A record cut short shows what it held, not an earlier file's.
+    TSourceInfo& source = SourceInfo();
+    source = TSourceInfo();
 
+    // Whatever stops the run, its report has the header, says why and ends
+    // with the tail. The header goes in once the source record is read (the
+    // backup's capture had the report before), or when the run stops before.
+    bool headed = false;
+    auto head = [&] {
+      if (headed) return;
+      report.Attach(&Connection);
+      report.ClearLines();
+      report.WriteHeader(SettingsFile, BackupSettingsFile, true);
+      headed = true;
+    };
+
+    SETTINGS_RC r = SETTINGS_ERROR;
+    try {
+      r = ReadAndApply(head);
+    } catch (const std::exception& e) {
+      ShowRunError(e.what());
+      head();
+      Connection.AddComment(e.what());
+      r = SETTINGS_ERROR;
+    }
+    head();
+    std::vector<std::string> failedWrites = TakeRegistryWriteFailures();
+    if (!failedWrites.empty()) {
+      for (const std::string& line : failedWrites) Connection.AddComment(line);
+      if (r == SETTINGS_OK) r = SETTINGS_ERROR;
+    }
+
+    ReturnCode = r;
+    StatusWindow().SetActionText("Done.");
+    report.Attach(&Connection);
+    report.WriteTail();
+    report.CollectComments();
+    if (SettingChangePending) {
+      if (qv::ISystemParameters* p = qv::CurrentMachine().SystemParameters())
+        p->BroadcastSettingChange();
+    }
+    return r;
+  }
+
+  // The configuration record, the backup, the source record, the sections
+  // and the data files; `head` starts the report.
+  template <class Head>
+  SETTINGS_RC ReadAndApply(Head& head) {
     {
       TCatConfig configuration;
       configuration.ReadItemLists(Connection);
       if (DoBackup) {
         SETTINGS_RC r = TakeBackup(configuration);
         if (r != SETTINGS_OK) {
-          // End the report on this run's stream (the capture had its own),
-          // so that it says why nothing was applied.
-          report.Attach(&Connection);
-          report.WriteTail();
-          report.CollectComments();
+          // Nothing has been applied; the report says why.
+          head();
+          Connection.AddComment(backupError_);
           return r;
         }
       }
@@ -286,23 +333,11 @@ class TReadSettingsThread {
     source.Read(Connection);
     Connection.OSVersion = source.OSVersion();
     ComputeScaleFactors(source);
-
-    report.Attach(&Connection);
-    report.ClearLines();
-    report.WriteHeader(SettingsFile, BackupSettingsFile, true);
+    head();
 
     SETTINGS_RC r = LoadSectionGroup();
     if (r == SETTINGS_OK) r = LoadSectionGroup();
     if (r == SETTINGS_OK) r = LoadDataFiles();
-
-    ReturnCode = r;
-    StatusWindow().SetActionText("Done.");
-    report.WriteTail();
-    report.CollectComments();
-    if (SettingChangePending) {
-      if (qv::ISystemParameters* p = qv::CurrentMachine().SystemParameters())
-        p->BroadcastSettingChange();
-    }
     return r;
   }
 
@@ -333,13 +368,18 @@ class TReadSettingsThread {
       name = !options.BackupToFile.empty() ? options.BackupToFile
                                            : NewBackupFileName(options.BackupDir);
       if (name.empty()) {
-        Connection.AddComment("Could not create backup file on " + options.BackupDir);
+        backupError_ = "Could not create backup file on " + options.BackupDir;
         return SETTINGS_ERROR;
       }
     }
     BackupSettingsFile = name;
     SETTINGS_RC r = UndoManager().BeginLoad(name, configuration);
-    if (r != SETTINGS_OK) UndoManager().Reset();
+    if (r != SETTINGS_OK) {
+      backupError_ = UndoManager().BackupError();
+      // No backup file was left behind.
+      BackupSettingsFile.clear();
+      UndoManager().Reset();
+    }
     status.SetCaption(caption);
     return r;
   }
@@ -397,6 +437,7 @@ class TReadSettingsThread {
 
  private:
   bool registryAccess_;
+  std::string backupError_;  // why the backup failed
 };
 
 }  // namespace

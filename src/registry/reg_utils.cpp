@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "engine/debug_log.h"
@@ -93,7 +94,59 @@ std::string StringOf(const std::vector<std::uint8_t>& data) {
 
 bool IsString(std::uint32_t type) { return type == qv::regtype::Sz || type == qv::regtype::ExpandSz; }
 
+struct WriteFailures {
+  std::mutex lock;
+  std::vector<std::string> lines;
+  std::size_t more = 0;
+};
+
+WriteFailures& Failures() {
+  static WriteFailures failures;
+  return failures;
+}
+
+constexpr std::size_t kKeptFailures = 100;
+
+std::string RegistryPlace(qv::RegKey root, std::string_view keyPath, std::string_view valueName) {
+  std::string place = qv::RootKeyName(root);
+  place += '\\';
+  place += KeyPath(keyPath);
+  if (!valueName.empty()) {
+    place += ' ';
+    place += valueName;
+  }
+  return place;
+}
+
+// A failed write of the UTL functions, as the run's report will give it.
+void NoteWriteFailure(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
+                      qv::WinError code) {
+  std::string text = qv::CurrentMachine().System().ErrorMessage(code);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  NoteRegistryWriteFailure("Could not write registry value " +
+                           RegistryPlace(root, keyPath, valueName) + " : " + text);
+}
+
 }  // namespace
+
+void NoteRegistryWriteFailure(const std::string& line) {
+  WriteFailures& f = Failures();
+  std::lock_guard g(f.lock);
+  if (f.lines.size() < kKeptFailures)
+    f.lines.push_back(line);
+  else
+    ++f.more;
+}
+
+std::vector<std::string> TakeRegistryWriteFailures() {
+  WriteFailures& f = Failures();
+  std::lock_guard g(f.lock);
+  std::vector<std::string> lines = std::move(f.lines);
+  if (f.more) lines.push_back("... and " + std::to_string(f.more) + " more registry writes failed");
+  f.lines.clear();
+  f.more = 0;
+  return lines;
+}
 
 std::string UTLGetRegString(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                             const std::string& defaultValue) {
@@ -122,6 +175,7 @@ bool UTLSetRegString(qv::RegKey root, std::string_view keyPath, std::string_view
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegString failed : ", keyPath, valueName, e));
+    NoteWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -149,6 +203,7 @@ bool UTLSetRegMultiString(qv::RegKey root, std::string_view keyPath, std::string
     what += value;
     what += ' ';
     DebugLog(what + ErrorText(e));
+    NoteWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -186,6 +241,7 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegDWORD failed : ", keyPath, valueName, e));
+    NoteWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -194,7 +250,10 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
 void UTLSetRegBinary(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                      const void* buffer, std::uint32_t count) {
   Key key;
-  if (key.Create(root, keyPath) != qv::err::Success) return;
+  if (qv::WinError e = key.Create(root, keyPath); e != qv::err::Success) {
+    NoteWriteFailure(root, keyPath, valueName, e);
+    return;
+  }
   qv::WinError e =
       key.Set(valueName, qv::regtype::Binary, static_cast<const std::uint8_t*>(buffer), count);
   if (e != qv::err::Success)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 #include "stream/connection.h"
@@ -63,3 +64,10 @@ void UTLDeleteRegKey(qv::RegKey root, std::string_view keyPath, std::string_view
 // Whether HKEY_LOCAL_MACHINE\Software opens with full access: the user may
 // change machine-wide settings.
 bool UTLHasRegistryAccess();
+
+// Registry writes that failed (a value or key that could not be set), kept
+// since the list was last taken: a load takes the list at its start and at
+// its end, and a run in which a write failed says so and counts as failed.
+// Thread-safe; at most 100 lines are kept, then one line tells how many more.
+void NoteRegistryWriteFailure(const std::string& line);
+std::vector<std::string> TakeRegistryWriteFailures();
