@@ -265,8 +265,8 @@ class TReadSettingsThread {
     report.Attach(&Connection);
     report.ClearLines();
     RestartRequired = false;
-    // Registry writes that failed before this run are not this run's.
-    TakeRegistryWriteFailures();
+    // Writes that failed before this run are not this run's.
+    TakeWriteFailures();
     // A record cut short shows what it held, not an earlier file's.
     TSourceInfo& source = SourceInfo();
     source = TSourceInfo();
@@ -293,7 +293,7 @@ class TReadSettingsThread {
       r = SETTINGS_ERROR;
     }
     head();
-    std::vector<std::string> failedWrites = TakeRegistryWriteFailures();
+    std::vector<std::string> failedWrites = TakeWriteFailures();
     if (!failedWrites.empty()) {
       for (const std::string& line : failedWrites) Connection.AddComment(line);
       if (r == SETTINGS_OK) r = SETTINGS_ERROR;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "engine/debug_log.h"
+#include "engine/settings.h"
 #include "platform/machine.h"
 
 namespace {
@@ -94,19 +94,6 @@ std::string StringOf(const std::vector<std::uint8_t>& data) {
 
 bool IsString(std::uint32_t type) { return type == qv::regtype::Sz || type == qv::regtype::ExpandSz; }
 
-struct WriteFailures {
-  std::mutex lock;
-  std::vector<std::string> lines;
-  std::size_t more = 0;
-};
-
-WriteFailures& Failures() {
-  static WriteFailures failures;
-  return failures;
-}
-
-constexpr std::size_t kKeptFailures = 100;
-
 std::string RegistryPlace(qv::RegKey root, std::string_view keyPath, std::string_view valueName) {
   std::string place = qv::RootKeyName(root);
   place += '\\';
@@ -119,34 +106,15 @@ std::string RegistryPlace(qv::RegKey root, std::string_view keyPath, std::string
 }
 
 // A failed write of the UTL functions, as the run's report will give it.
-void NoteWriteFailure(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
+void NoteRegistryFailure(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                       qv::WinError code) {
   std::string text = qv::CurrentMachine().System().ErrorMessage(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  NoteRegistryWriteFailure("Could not write registry value " +
+  ::NoteWriteFailure("Could not write registry value " +
                            RegistryPlace(root, keyPath, valueName) + " : " + text);
 }
 
 }  // namespace
-
-void NoteRegistryWriteFailure(const std::string& line) {
-  WriteFailures& f = Failures();
-  std::lock_guard g(f.lock);
-  if (f.lines.size() < kKeptFailures)
-    f.lines.push_back(line);
-  else
-    ++f.more;
-}
-
-std::vector<std::string> TakeRegistryWriteFailures() {
-  WriteFailures& f = Failures();
-  std::lock_guard g(f.lock);
-  std::vector<std::string> lines = std::move(f.lines);
-  if (f.more) lines.push_back("... and " + std::to_string(f.more) + " more registry writes failed");
-  f.lines.clear();
-  f.more = 0;
-  return lines;
-}
 
 std::string UTLGetRegString(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                             const std::string& defaultValue) {
@@ -175,7 +143,7 @@ bool UTLSetRegString(qv::RegKey root, std::string_view keyPath, std::string_view
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegString failed : ", keyPath, valueName, e));
-    NoteWriteFailure(root, keyPath, valueName, e);
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -203,7 +171,7 @@ bool UTLSetRegMultiString(qv::RegKey root, std::string_view keyPath, std::string
     what += value;
     what += ' ';
     DebugLog(what + ErrorText(e));
-    NoteWriteFailure(root, keyPath, valueName, e);
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -241,7 +209,7 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegDWORD failed : ", keyPath, valueName, e));
-    NoteWriteFailure(root, keyPath, valueName, e);
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -251,7 +219,7 @@ void UTLSetRegBinary(qv::RegKey root, std::string_view keyPath, std::string_view
                      const void* buffer, std::uint32_t count) {
   Key key;
   if (qv::WinError e = key.Create(root, keyPath); e != qv::err::Success) {
-    NoteWriteFailure(root, keyPath, valueName, e);
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return;
   }
   qv::WinError e =

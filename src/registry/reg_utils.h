@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/registry.h"
 #include "stream/connection.h"
@@ -65,9 +64,3 @@ void UTLDeleteRegKey(qv::RegKey root, std::string_view keyPath, std::string_view
 // change machine-wide settings.
 bool UTLHasRegistryAccess();
 
-// Registry writes that failed (a value or key that could not be set), kept
-// since the list was last taken: a load takes the list at its start and at
-// its end, and a run in which a write failed says so and counts as failed.
-// Thread-safe; at most 100 lines are kept, then one line tells how many more.
-void NoteRegistryWriteFailure(const std::string& line);
-std::vector<std::string> TakeRegistryWriteFailures();

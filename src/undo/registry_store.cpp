@@ -7,7 +7,7 @@
 #include "engine/messages.h"
 #include "engine/program.h"
 #include "platform/machine.h"
-#include "registry/reg_utils.h"
+#include "engine/settings.h"
 #include "stream/connection.h"
 #include "undo/undo_manager.h"
 
@@ -122,7 +122,7 @@ bool TRegistryEntry::WriteToRegistry() {
   qv::RegKey key = 0;
   if (qv::WinError e = registry.CreateKey(root_, PortPath(keyPath_), key); e != qv::err::Success) {
     DebugLog("Error writing registry key " + keyPath_ + " " + valueName_);
-    NoteRegistryWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
+    NoteWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
                              "\\" + std::string(PortPath(keyPath_)) + " " + valueName_ + " : " +
                              SystemErrorText(e));
     return false;
@@ -132,7 +132,7 @@ bool TRegistryEntry::WriteToRegistry() {
                                      static_cast<std::uint32_t>(data_.size()));
   if (e != qv::err::Success) {
     DebugLog("RegSetValueEx failed : " + keyPath_ + " " + valueName_ + " " + SystemErrorText(e));
-    NoteRegistryWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
+    NoteWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
                              "\\" + std::string(PortPath(keyPath_)) + " " + valueName_ + " : " +
                              SystemErrorText(e));
     return false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_faults.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/paths.h"
 #include "platform/network.h"
@@ -154,6 +155,9 @@ struct MemoryMachine::State {
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
   int settingChangeNotices = 0;     // SystemParametersInfo with SPIF_SENDWININICHANGE
+
+  // Faults planned by a test; not part of a copy.
+  mem::FaultState faults;
 
   // The person at the machine; not part of a copy.
   std::deque<int> answers;
