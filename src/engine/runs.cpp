@@ -267,9 +267,6 @@ class TReadSettingsThread {
     RestartRequired = false;
     // Writes that failed before this run are not this run's.
     TakeWriteFailures();
-    // A record cut short shows what it held, not an earlier file's.
-    TSourceInfo& source = SourceInfo();
-    source = TSourceInfo();
 
     // Whatever stops the run, its report has the header, says why and ends
     // with the tail. The header goes in once the source record is read (the
@@ -277,6 +274,9 @@ class TReadSettingsThread {
     bool headed = false;
     auto head = [&] {
       if (headed) return;
+      // A run that stops before the source record names no source (the
+      // backup's capture left this machine's there).
+      if (!sourceReading_) SourceInfo() = TSourceInfo();
       report.Attach(&Connection);
       report.ClearLines();
       report.WriteHeader(SettingsFile, BackupSettingsFile, true);
@@ -329,7 +329,10 @@ class TReadSettingsThread {
       }
     }
 
+    // A record cut short shows what it held, not what was there before.
     TSourceInfo& source = SourceInfo();
+    source = TSourceInfo();
+    sourceReading_ = true;
     source.Read(Connection);
     Connection.OSVersion = source.OSVersion();
     ComputeScaleFactors(source);
@@ -438,6 +441,7 @@ class TReadSettingsThread {
  private:
   bool registryAccess_;
   std::string backupError_;  // why the backup failed
+  bool sourceReading_ = false;  // the source record is being read or was read
 };
 
 }  // namespace

@@ -263,6 +263,10 @@ TEST_F(FaultInjection, TheReportOfALoadCutShortIsThatLoadsReport) {
   std::string report = FileText(target_, kReport);
   EXPECT_NE(report.find("ZTR QRV - Qorvel\r\n"), std::string::npos) << report;
   EXPECT_NE(report.find("Settings copied from : C:\\work\\moved.qrv\r\n"), std::string::npos);
+  // The record ends inside the user name: no source, rather than this
+  // machine's (which the backup had gathered).
+  EXPECT_NE(report.find("Source System Name : \r\nSource System User : \r\n"), std::string::npos)
+      << report;
   EXPECT_NE(report.find("\r\nAttempt to read past end of file.\r\n"), std::string::npos);
   EXPECT_NE(report.find("End of Report\r\n"), std::string::npos);
   EXPECT_EQ(report.find("Settings saved to"), std::string::npos);
