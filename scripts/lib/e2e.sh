@@ -212,6 +212,23 @@ run_e2e() {  # qorvel.exe
   rc=0
   on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
   check "a failed quiet load exits with 1" test "$rc" -eq 1
+
+  # A settings file cut short inside its source-system record (it starts
+  # after the configuration record's second "END"): the quiet load waits for
+  # nobody, ends with 1, and the report it writes is that load's own, with
+  # the read error, not the backup's.
+  local cut
+  cut=$(grep -obUaP '\x03\x00\x00\x00END' "$dst/drive_c/e2e/pc1.qrv" | sed -n 2p | cut -d: -f1)
+  head -c $(( ${cut:-0} + 7 + 6 )) "$dst/drive_c/e2e/pc1.qrv" >"$dst/drive_c/e2e/cut.qrv"
+  rc=0
+  on_pc "$dst" timeout 120 wine "$exe" -l 'C:\e2e\cut' -r 'C:\e2e\cut-load' -q || rc=$?
+  check "a settings file cut short: the quiet load exits with 1" test "$rc" -eq 1
+  check "its report is the failed load's and names the error" \
+    bash -c "test -n '$cut' &&
+             grep -q 'Settings copied from : C:.e2e.cut.qrv' '$dst/drive_c/e2e/cut-load.txt' &&
+             grep -q 'Attempt to read past end of file.' '$dst/drive_c/e2e/cut-load.txt' &&
+             grep -q 'End of Report' '$dst/drive_c/e2e/cut-load.txt' &&
+             ! grep -q 'Settings saved to' '$dst/drive_c/e2e/cut-load.txt'"
   # An unknown switch opens the command-line help; Enter closes it (this
   # needs the display scripts/test started) and the program ends with -1.
   local rc_file pid window

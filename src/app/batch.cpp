@@ -24,7 +24,8 @@ namespace {
 
 // A plain notice: the application title as caption, no icon, OK.
 void ShowPlainMessage(const std::string& text) {
-  if (qv::IPrompts* prompts = qv::CurrentMachine().Prompts())
+  qv::IPrompts* prompts = qv::CurrentMachine().Prompts();
+  if (prompts && !IsQuietMode())
     prompts->ShowMessage(text, kApplicationTitle, qv::mb::Ok);
   else
     DebugLog(text);  // nobody to tell
@@ -35,6 +36,19 @@ void ShowPlainMessage(const std::string& text) {
 std::shared_ptr<void> OpenStatusWindow(bool quiet) {
   if (quiet || !AppWindows().OpenStatusWindow) return nullptr;
   return AppWindows().OpenStatusWindow();
+}
+
+// A step that stops before its run starts: the report says why, so that a
+// quiet run, which shows no box, still tells.
+void ReportStepFailure(const std::vector<std::string>& lines) {
+  TCommentConnection report;
+  TRunReport& runReport = RunReport();
+  runReport.Attach(&report);
+  runReport.ClearLines();
+  for (const std::string& line : lines) report.AddComment(line);
+  runReport.WriteTail();
+  runReport.CollectComments();
+  runReport.Attach(nullptr);
 }
 
 bool WriteTextFile(const std::string& file, const std::vector<std::string>& lines) {
@@ -53,7 +67,9 @@ SETTINGS_RC BatchSave(const std::string& file) {
   const bool quiet = options.QuietMode;
 
   if (!options.ConfigFile.empty() && !CurrentConfig().Load(options.ConfigFile)) {
-    if (!quiet) ShowAppError("Configuration file " + options.ConfigFile + " not found.");
+    const std::string text = "Configuration file " + options.ConfigFile + " not found.";
+    if (!quiet) ShowAppError(text);
+    ReportStepFailure({"Error saving " + file, text});
     return SETTINGS_ERROR;
   }
 
@@ -61,6 +77,7 @@ SETTINGS_RC BatchSave(const std::string& file) {
   writer.ConnectionVersion = kConnectionVersion;
   if (!writer.Open(file, kSettingsMagic)) {
     if (!quiet) ShowAppError(writer.LastError());
+    ReportStepFailure({"Error saving " + file, writer.LastError()});
     return SETTINGS_ERROR;
   }
   options.LastSavedFile = file;
@@ -78,18 +95,22 @@ SETTINGS_RC BatchLoad(const std::string& file) {
 
   if (!FileExists(file)) {
     if (!quiet) ShowPlainMessage("File " + file + " not found.");
+    ReportStepFailure({"File " + file + " not found."});
     return SETTINGS_ERROR;
   }
 
-  // A file that cannot be read, or one of another format, is worth a box
-  // even in quiet mode: nothing at all was loaded.
+  // A file that cannot be read, or one of another format: nothing at all is
+  // loaded. The box is shown unless quiet (a quiet run waits for nobody);
+  // the report says it either way.
   TReadFileConnection reader;
   if (!reader.Open(file, kSettingsMagic)) {
     ShowAppError("Error reading " + file + "\r\n" + reader.LastError());
+    ReportStepFailure({"Error reading " + file, reader.LastError()});
     return SETTINGS_ERROR;
   }
   if (reader.ConnectionVersion != kConnectionVersion) {
     ShowAppError("QRV File version mismatch : Unable to load " + file);
+    ReportStepFailure({"QRV File version mismatch : Unable to load " + file});
     return SETTINGS_ERROR;
   }
 

@@ -1,12 +1,15 @@
 #include "engine/messages.h"
 
+#include "config/options.h"
 #include "engine/debug_log.h"
 #include "platform/machine.h"
 #include "platform/prompts.h"
 
 void ShowErrorBox(const std::string& text) {
   qv::IPrompts* prompts = qv::CurrentMachine().Prompts();
-  if (!prompts) {
+  // Quiet runs wait for nobody: the text goes to the log, and the caller
+  // reports the failure in the run's report and exit code.
+  if (!prompts || IsQuietMode()) {
     DebugLog(text);
     return;
   }
@@ -15,7 +18,7 @@ void ShowErrorBox(const std::string& text) {
 
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t style) {
   qv::IPrompts* prompts = qv::CurrentMachine().Prompts();
-  if (!prompts) {
+  if (!prompts || IsQuietMode()) {
     DebugLog(text);
     std::uint32_t buttons = style & qv::mb::ButtonsMask;
     return buttons == qv::mb::YesNo || buttons == qv::mb::YesNoCancel ? qv::id::Yes : qv::id::Ok;

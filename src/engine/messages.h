@@ -9,12 +9,13 @@
 inline constexpr const char* kApplicationTitle = "Qorvel";
 
 // The standard error box: the application title as caption, an error icon
-// and OK.
+// and OK. In quiet mode no box is shown (nobody is there to close it): the
+// text goes to the debug log.
 void ShowErrorBox(const std::string& text);
 
 // A box captioned "Qorvel : " + caption; returns the qv::id of the button
-// that closed it. Without a prompts port (no person to ask) the first
-// button is taken.
+// that closed it. Without a prompts port (no person to ask), and in quiet
+// mode, no box is shown and the first button is taken.
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t style);
 
 // The system's message text for an error code without its closing line

@@ -265,47 +265,85 @@ class TReadSettingsThread {
     report.Attach(&Connection);
     report.ClearLines();
     RestartRequired = false;
+    // Writes that failed before this run are not this run's.
+    TakeWriteFailures();
 
-    {
-      TCatConfig configuration;
-      configuration.ReadItemLists(Connection);
-      if (DoBackup) {
-        SETTINGS_RC r = TakeBackup(configuration);
-        if (r != SETTINGS_OK) {
-          // End the report on this run's stream (the capture had its own),
-          // so that it says why nothing was applied.
-          report.Attach(&Connection);
-          report.WriteTail();
-          report.CollectComments();
-          return r;
-        }
-      }
+    // Whatever stops the run, its report has the header, says why and ends
+    // with the tail. The header goes in once the source record is read (the
+    // backup's capture had the report before), or when the run stops before.
+    bool headed = false;
+    auto head = [&] {
+      if (headed) return;
+      // A run that stops before the source record names no source (the
+      // backup's capture left this machine's there).
+      if (!sourceReading_) SourceInfo() = TSourceInfo();
+      report.Attach(&Connection);
+      report.ClearLines();
+      report.WriteHeader(SettingsFile, BackupSettingsFile, true);
+      headed = true;
+    };
+
+    SETTINGS_RC r = SETTINGS_ERROR;
+    try {
+      r = ReadAndApply(head);
+    } catch (const std::exception& e) {
+      ShowRunError(e.what());
+      head();
+      Connection.AddComment(e.what());
+      r = SETTINGS_ERROR;
     }
-
-    TSourceInfo& source = SourceInfo();
-    source.Read(Connection);
-    Connection.OSVersion = source.OSVersion();
-    ComputeScaleFactors(source);
-    // A restore replays this machine's own image: its sizes are put back as
-    // they were, even when the load being undone changed the screen.
-    if (!DoBackup && SettingsFile.empty()) HorizontalScaleFactor = VerticalScaleFactor = 1.0;
-
-    report.Attach(&Connection);
-    report.ClearLines();
-    report.WriteHeader(SettingsFile, BackupSettingsFile, true);
-
-    SETTINGS_RC r = LoadSectionGroup();
-    if (r == SETTINGS_OK) r = LoadSectionGroup();
-    if (r == SETTINGS_OK) r = LoadDataFiles();
+    head();
+    std::vector<std::string> failedWrites = TakeWriteFailures();
+    if (!failedWrites.empty()) {
+      for (const std::string& line : failedWrites) Connection.AddComment(line);
+      if (r == SETTINGS_OK) r = SETTINGS_ERROR;
+    }
 
     ReturnCode = r;
     StatusWindow().SetActionText("Done.");
+    report.Attach(&Connection);
     report.WriteTail();
     report.CollectComments();
     if (SettingChangePending) {
       if (qv::ISystemParameters* p = qv::CurrentMachine().SystemParameters())
         p->BroadcastSettingChange();
     }
+    return r;
+  }
+
+  // The configuration record, the backup, the source record, the sections
+  // and the data files; `head` starts the report.
+  template <class Head>
+  SETTINGS_RC ReadAndApply(Head& head) {
+    {
+      TCatConfig configuration;
+      configuration.ReadItemLists(Connection);
+      if (DoBackup) {
+        SETTINGS_RC r = TakeBackup(configuration);
+        if (r != SETTINGS_OK) {
+          // Nothing has been applied; the report says why.
+          head();
+          Connection.AddComment(backupError_);
+          return r;
+        }
+      }
+    }
+
+    // A record cut short shows what it held, not what was there before.
+    TSourceInfo& source = SourceInfo();
+    source = TSourceInfo();
+    sourceReading_ = true;
+    source.Read(Connection);
+    Connection.OSVersion = source.OSVersion();
+    ComputeScaleFactors(source);
+    // A restore replays this machine's own image: its sizes are put back as
+    // they were, even when the load being undone changed the screen.
+    if (!DoBackup && SettingsFile.empty()) HorizontalScaleFactor = VerticalScaleFactor = 1.0;
+    head();
+
+    SETTINGS_RC r = LoadSectionGroup();
+    if (r == SETTINGS_OK) r = LoadSectionGroup();
+    if (r == SETTINGS_OK) r = LoadDataFiles();
     return r;
   }
 
@@ -336,13 +374,18 @@ class TReadSettingsThread {
       name = !options.BackupToFile.empty() ? options.BackupToFile
                                            : NewBackupFileName(options.BackupDir);
       if (name.empty()) {
-        Connection.AddComment("Could not create backup file on " + options.BackupDir);
+        backupError_ = "Could not create backup file on " + options.BackupDir;
         return SETTINGS_ERROR;
       }
     }
     BackupSettingsFile = name;
     SETTINGS_RC r = UndoManager().BeginLoad(name, configuration);
-    if (r != SETTINGS_OK) UndoManager().Reset();
+    if (r != SETTINGS_OK) {
+      backupError_ = UndoManager().BackupError();
+      // No backup file was left behind.
+      BackupSettingsFile.clear();
+      UndoManager().Reset();
+    }
     status.SetCaption(caption);
     return r;
   }
@@ -400,6 +443,8 @@ class TReadSettingsThread {
 
  private:
   bool registryAccess_;
+  std::string backupError_;  // why the backup failed
+  bool sourceReading_ = false;  // the source record is being read or was read
 };
 
 }  // namespace

@@ -33,6 +33,42 @@ std::atomic<bool> SettingChangePending{false};
 double HorizontalScaleFactor = 1.0;
 double VerticalScaleFactor = 1.0;
 
+namespace {
+
+struct WriteFailures {
+  std::mutex lock;
+  std::vector<std::string> lines;
+  std::size_t more = 0;
+};
+
+WriteFailures& Failures() {
+  static WriteFailures failures;
+  return failures;
+}
+
+constexpr std::size_t kKeptFailures = 100;
+
+}  // namespace
+
+void NoteWriteFailure(const std::string& line) {
+  WriteFailures& f = Failures();
+  std::lock_guard g(f.lock);
+  if (f.lines.size() < kKeptFailures)
+    f.lines.push_back(line);
+  else
+    ++f.more;
+}
+
+std::vector<std::string> TakeWriteFailures() {
+  WriteFailures& f = Failures();
+  std::lock_guard g(f.lock);
+  std::vector<std::string> lines = std::move(f.lines);
+  if (f.more) lines.push_back("... and " + std::to_string(f.more) + " more writes failed");
+  f.lines.clear();
+  f.more = 0;
+  return lines;
+}
+
 TSettings::~TSettings() = default;
 
 bool TSettings::RequiresRegistryAccess() { return false; }

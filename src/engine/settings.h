@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TConnection;
 
@@ -63,5 +64,13 @@ void ReportRegistryAccessRequired(TConnection& stream);
 // scale factors (source screen to this screen) before the items run.
 extern std::atomic<bool> RestartRequired;
 extern std::atomic<bool> SettingChangePending;
+
+// Writes to the system that failed (a registry value or key, an INI file
+// entry), one report line each, kept since the list was last taken: a load
+// takes the list at its start and at its end, and a load in which a write
+// failed reports the lines and counts as failed. Thread-safe; at most 100
+// lines are kept, then one line tells how many more failed.
+void NoteWriteFailure(const std::string& line);
+std::vector<std::string> TakeWriteFailures();
 extern double HorizontalScaleFactor;
 extern double VerticalScaleFactor;

@@ -3,8 +3,12 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/debug_log.h"
+#include "engine/messages.h"
 #include "engine/program.h"
+#include "engine/settings.h"
 #include "platform/machine.h"
+#include "platform/profiles.h"
 #include "platform/system_info.h"
 #include "registry/reg_utils.h"
 #include "undo/undo_manager.h"
@@ -42,6 +46,32 @@ std::string WindowsFile(std::string_view name) {
 qv::OSKind RunningOSKind() { return qv::RunningKind(qv::CurrentMachine().System()); }
 
 bool RunningOnNT() { return RunningOSKind() == qv::okWinNT; }
+
+namespace {
+
+bool IniWritten(qv::WinError e, std::string_view file, std::string_view section,
+                std::string_view key) {
+  if (e == qv::err::Success) return true;
+  std::string place = std::string(file) + " [" + std::string(section) + "] " + std::string(key);
+  DebugLog("WritePrivateProfileString failed : " + place + " " + SystemErrorText(e));
+  NoteWriteFailure("Could not write " + place + " : " + SystemErrorText(e));
+  return false;
+}
+
+}  // namespace
+
+bool WriteIniValue(std::string_view file, std::string_view section, std::string_view key,
+                   std::string_view value) {
+  qv::IProfiles* profiles = qv::CurrentMachine().Profiles();
+  if (!profiles) return false;
+  return IniWritten(profiles->WriteProfileValue(file, section, key, value), file, section, key);
+}
+
+bool WriteWinIniValue(std::string_view section, std::string_view key, std::string_view value) {
+  qv::IProfiles* profiles = qv::CurrentMachine().Profiles();
+  if (!profiles) return false;
+  return IniWritten(profiles->WriteWinIniValue(section, key, value), "win.ini", section, key);
+}
 
 bool SetRegStringForUndo(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                          std::string_view value) {

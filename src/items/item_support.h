@@ -35,6 +35,13 @@ bool SetRegStringForUndo(qv::RegKey root, std::string_view keyPath, std::string_
 bool SetRegDWORDForUndo(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                         std::uint32_t value);
 
+// Writes a key of an INI file (WritePrivateProfileString; "win.ini" through
+// WriteProfileString). A write that fails is logged and noted for the
+// run's report (NoteWriteFailure), which then counts the load as failed.
+bool WriteIniValue(std::string_view file, std::string_view section, std::string_view key,
+                   std::string_view value);
+bool WriteWinIniValue(std::string_view section, std::string_view key, std::string_view value);
+
 // Whether a text read from a settings file can go into an INI file as a
 // section or key name (`name`) or as a value without breaking its lines or
 // sections.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/debug_log.h"
+#include "engine/settings.h"
 #include "platform/machine.h"
 
 namespace {
@@ -93,6 +94,26 @@ std::string StringOf(const std::vector<std::uint8_t>& data) {
 
 bool IsString(std::uint32_t type) { return type == qv::regtype::Sz || type == qv::regtype::ExpandSz; }
 
+std::string RegistryPlace(qv::RegKey root, std::string_view keyPath, std::string_view valueName) {
+  std::string place = qv::RootKeyName(root);
+  place += '\\';
+  place += KeyPath(keyPath);
+  if (!valueName.empty()) {
+    place += ' ';
+    place += valueName;
+  }
+  return place;
+}
+
+// A failed write of the UTL functions, as the run's report will give it.
+void NoteRegistryFailure(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
+                      qv::WinError code) {
+  std::string text = qv::CurrentMachine().System().ErrorMessage(code);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  ::NoteWriteFailure("Could not write registry value " +
+                           RegistryPlace(root, keyPath, valueName) + " : " + text);
+}
+
 }  // namespace
 
 std::string UTLGetRegString(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
@@ -122,6 +143,7 @@ bool UTLSetRegString(qv::RegKey root, std::string_view keyPath, std::string_view
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegString failed : ", keyPath, valueName, e));
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -149,6 +171,7 @@ bool UTLSetRegMultiString(qv::RegKey root, std::string_view keyPath, std::string
     what += value;
     what += ' ';
     DebugLog(what + ErrorText(e));
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -186,6 +209,7 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegDWORD failed : ", keyPath, valueName, e));
+    NoteRegistryFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -194,7 +218,10 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
 void UTLSetRegBinary(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                      const void* buffer, std::uint32_t count) {
   Key key;
-  if (key.Create(root, keyPath) != qv::err::Success) return;
+  if (qv::WinError e = key.Create(root, keyPath); e != qv::err::Success) {
+    NoteRegistryFailure(root, keyPath, valueName, e);
+    return;
+  }
   qv::WinError e =
       key.Set(valueName, qv::regtype::Binary, static_cast<const std::uint8_t*>(buffer), count);
   if (e != qv::err::Success)

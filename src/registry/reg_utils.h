@@ -63,3 +63,4 @@ void UTLDeleteRegKey(qv::RegKey root, std::string_view keyPath, std::string_view
 // Whether HKEY_LOCAL_MACHINE\Software opens with full access: the user may
 // change machine-wide settings.
 bool UTLHasRegistryAccess();
+

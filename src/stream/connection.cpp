@@ -397,11 +397,18 @@ bool TWriteFileConnection::Open(const std::string& fileName, const std::string& 
   }
   file_ = file;
   fileName_ = fileName;
-  if (!magic.empty()) {
-    WriteInteger(static_cast<std::int32_t>(magic.size() + 5));
-    std::string tagged = magic + '\0';
-    WriteBuffer(tagged.data(), static_cast<std::uint32_t>(tagged.size()));
+  try {
+    if (!magic.empty()) {
+      WriteInteger(static_cast<std::int32_t>(magic.size() + 5));
+      std::string tagged = magic + '\0';
+      WriteBuffer(tagged.data(), static_cast<std::uint32_t>(tagged.size()));
+    }
+    WriteInteger(ConnectionVersion);
+  } catch (const Exception& e) {
+    // A disk too full for the header: the file is no settings file.
+    lastError_ = "ERROR : Cannot write file " + fileName + " : " + e.what();
+    Close();
+    return false;
   }
-  WriteInteger(ConnectionVersion);
   return true;
 }

@@ -232,6 +232,8 @@ bool TFileReader::ReadFile(bool force, const std::string& targetName) {
       std::string line = "Can't create directory " + dir + " .";
       if (system.LastError() == qv::err::AlreadyExists) line += " A file by that name already exists.";
       DebugLog(line);
+      errorMessage_ = line;
+      SkipBytes(stream_, header.Size);
       return false;
     }
   }
@@ -242,26 +244,36 @@ bool TFileReader::ReadFile(bool force, const std::string& targetName) {
       qv::err::Success) {
     DebugLog("Cant create file " + target);
     errorMessage_ = "Cant create file " + target;
+    SkipBytes(stream_, header.Size);
     return false;
   }
   bool failed = false;
+  qv::WinError writeError = qv::err::Success;
+  std::uint32_t copied = 0;
   {
     qv::FileCloser closer(files, h);
-    std::uint32_t copied = 0;
     while (copied < header.Size) {
       std::uint32_t n = std::min(blockSize_, header.Size - copied);
       stream_.ReadBuffer(buffer_.get(), n);
+      copied += n;
       std::uint32_t done = 0;
-      if (files.Write(h, buffer_.get(), n, done) != qv::err::Success || done < n) {
-        DebugLog("Error " + std::to_string(system.LastError()) + " writing to file.");
+      writeError = files.Write(h, buffer_.get(), n, done);
+      if (writeError != qv::err::Success || done < n) {
+        if (writeError == qv::err::Success) writeError = qv::err::DiskFull;
+        DebugLog("Error " + std::to_string(writeError) + " writing to file.");
         failed = true;
         break;
       }
-      copied += n;
     }
   }
   if (failed) {
-    errorMessage_ = "Error writing file " + target;
+    // A file written in part is no copy: it goes, and the rest of its
+    // record is passed over so that the stream stays in step.
+    files.Remove(target);
+    SkipBytes(stream_, header.Size - copied);
+    std::string text = system.ErrorMessage(writeError);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    errorMessage_ = "Error writing file " + target + (text.empty() ? "" : " : " + text);
     return false;
   }
   if (files.Open(target, qv::FileAccess::ReadWrite, qv::Disposition::OpenExisting, 0, h) ==

@@ -7,6 +7,7 @@
 #include "engine/messages.h"
 #include "engine/program.h"
 #include "platform/machine.h"
+#include "engine/settings.h"
 #include "stream/connection.h"
 #include "undo/undo_manager.h"
 
@@ -119,8 +120,11 @@ bool TRegistryEntry::WriteToRegistry() {
 
   qv::IRegistry& registry = Registry();
   qv::RegKey key = 0;
-  if (registry.CreateKey(root_, PortPath(keyPath_), key) != qv::err::Success) {
+  if (qv::WinError e = registry.CreateKey(root_, PortPath(keyPath_), key); e != qv::err::Success) {
     DebugLog("Error writing registry key " + keyPath_ + " " + valueName_);
+    NoteWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
+                             "\\" + std::string(PortPath(keyPath_)) + " " + valueName_ + " : " +
+                             SystemErrorText(e));
     return false;
   }
   qv::RegKeyCloser closer(registry, key);
@@ -128,6 +132,9 @@ bool TRegistryEntry::WriteToRegistry() {
                                      static_cast<std::uint32_t>(data_.size()));
   if (e != qv::err::Success) {
     DebugLog("RegSetValueEx failed : " + keyPath_ + " " + valueName_ + " " + SystemErrorText(e));
+    NoteWriteFailure("Could not write registry value " + std::string(qv::RootKeyName(root_)) +
+                             "\\" + std::string(PortPath(keyPath_)) + " " + valueName_ + " : " +
+                             SystemErrorText(e));
     return false;
   }
   return true;

@@ -109,6 +109,7 @@ TUndoManager::~TUndoManager() = default;
 
 SETTINGS_RC TUndoManager::BeginLoad(const std::string& backupFileName, TCatConfig& configuration) {
   Reset();
+  backupError_.clear();
   // Printers are never captured, and therefore never restored.
   configuration.PersonalityItems.SetSelected("Printers", false);
 
@@ -123,11 +124,26 @@ SETTINGS_RC TUndoManager::BeginLoad(const std::string& backupFileName, TCatConfi
     }
   } catch (const std::exception& error) {
     DebugLog(std::string("UNDO : Error capturing the current settings : ") + error.what());
+    backupError_ = std::string("Could not back up the current settings : ") + error.what();
     result = SETTINGS_ERROR;
   }
   // The capture's report lines died with it; the load run attaches its own.
   RunReport().Attach(nullptr);
-  if (result != SETTINGS_OK) return result;
+  if (result != SETTINGS_OK) {
+    if (backupError_.empty()) backupError_ = "Could not back up the current settings.";
+    return result;
+  }
+
+  // The backup file is written from the capture itself, which knows how much
+  // it holds; it is written whether or not undo is recorded. A backup that
+  // is not there whole is no backup: the partial file goes, and the load
+  // stops before anything is applied.
+  if (!backupFileName.empty() && !capture.WriteToFile(backupFileName, kSettingsMagic)) {
+    DebugLog("UNDO : Error writing backup file " + backupFileName + " " + capture.LastError());
+    qv::CurrentMachine().Files().Remove(backupFileName);
+    backupError_ = "Could not write backup file " + backupFileName + " : " + capture.LastError();
+    return SETTINGS_ERROR;
+  }
 
   if (Recording) {
     // Only the bytes written belong to the image; the rest of the writer's
@@ -141,10 +157,6 @@ SETTINGS_RC TUndoManager::BeginLoad(const std::string& backupFileName, TCatConfi
     image_ = std::move(image);
     undoAvailable_ = true;
   }
-  // The backup file is written from the capture itself, which knows how much
-  // it holds; it is written whether or not undo is recorded.
-  if (!backupFileName.empty() && !capture.WriteToFile(backupFileName, kSettingsMagic))
-    DebugLog("UNDO : Error writing backup file " + backupFileName + " " + capture.LastError());
   return result;
 }
 

@@ -19,8 +19,13 @@ class TUndoManager {
   ~TUndoManager();
 
   // Captures the current state of the configuration's items (printers
-  // excepted) before a load; SETTINGS_OK lets the load go on.
+  // excepted) before a load, and writes it to the backup file when one is
+  // named; SETTINGS_OK lets the load go on. A capture that fails, or a
+  // backup file that cannot be written whole (it is then deleted), stops
+  // the load: BackupError() says why.
   SETTINGS_RC BeginLoad(const std::string& backupFileName, TCatConfig& configuration);
+  // Why the last BeginLoad failed, for the report ("" after a success).
+  const std::string& BackupError() const { return backupError_; }
   // Called just before a value is written / a file is created.
   void RecordRegistryValue(qv::RegKey root, const std::string& keyPath,
                            const std::string& valueName);
@@ -38,6 +43,7 @@ class TUndoManager {
  private:
   bool undoAvailable_ = false;
   bool restoring_ = false;
+  std::string backupError_;
   std::unique_ptr<TReadMemoryConnection> image_;
   std::vector<std::string> createdFolders_;  // sorted, case ignored, unique
   std::vector<std::string> createdFiles_;

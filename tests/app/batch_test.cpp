@@ -200,7 +200,7 @@ TEST_F(BatchTest, SaveFailuresAreBoxedUnlessQuiet) {
   }
 }
 
-TEST_F(BatchTest, LoadFailuresBoxedUnlessQuietButUnreadableFilesAlways) {
+TEST_F(BatchTest, LoadFailuresAreBoxedUnlessQuietAndAlwaysReported) {
   files().MakeFolder("C:\\work\\folder.qrv");
   WriteFile("C:\\work\\junk.qrv", "this is not a settings file");
   // A settings file of another format version.
@@ -210,33 +210,49 @@ TEST_F(BatchTest, LoadFailuresBoxedUnlessQuietButUnreadableFilesAlways) {
     ASSERT_TRUE(w.Open("C:\\work\\old.qrv", kSettingsMagic));
   }
   MemoryMachine before(machine());
+  struct Case {
+    const char* file;
+    std::vector<std::string> report;  // the lines before the tail
+  };
+  const Case cases[] = {
+      {"C:\\work\\missing.qrv", {"File C:\\work\\missing.qrv not found."}},
+      {"C:\\work\\folder.qrv", {"File C:\\work\\folder.qrv not found."}},
+      {"C:\\work\\junk.qrv",
+       {"Error reading C:\\work\\junk.qrv", "C:\\work\\junk.qrv is not a valid settings file."}},
+      {"C:\\work\\old.qrv", {"QRV File version mismatch : Unable to load C:\\work\\old.qrv"}},
+  };
 
   for (bool quiet : {false, true}) {
     SCOPED_TRACE(quiet ? "quiet" : "not quiet");
     machine().ClearShownPrompts();
     Options().QuietMode = quiet;
-    EXPECT_EQ(BatchLoad("C:\\work\\missing.qrv"), SETTINGS_ERROR);
-    EXPECT_EQ(BatchLoad("C:\\work\\folder.qrv"), SETTINGS_ERROR);
-    EXPECT_EQ(BatchLoad("C:\\work\\junk.qrv"), SETTINGS_ERROR);
-    EXPECT_EQ(BatchLoad("C:\\work\\old.qrv"), SETTINGS_ERROR);
-
-    std::vector<ShownPrompt> boxes = Boxes();
-    std::size_t first = 0;
-    if (!quiet) {
-      ASSERT_EQ(boxes.size(), 4u);
-      EXPECT_EQ(boxes[0].text, "File C:\\work\\missing.qrv not found.");
-      EXPECT_EQ(boxes[1].text, "File C:\\work\\folder.qrv not found.");
-      for (int i : {0, 1}) {
-        EXPECT_EQ(boxes[i].caption, "Qorvel");  // a plain notice
-        EXPECT_EQ(boxes[i].style, mb::Ok);
-      }
-      first = 2;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.file);
+      EXPECT_EQ(BatchLoad(c.file), SETTINGS_ERROR);
+      std::vector<std::string> report = RunReport().Lines();
+      ASSERT_GE(report.size(), c.report.size());
+      EXPECT_EQ(std::vector<std::string>(report.begin(), report.begin() + c.report.size()), c.report);
+      EXPECT_EQ(report.at(report.size() - 2), "End of Report");
     }
-    ASSERT_EQ(boxes.size(), first + 2);
-    EXPECT_EQ(boxes[first].text,
+
+    // Quiet: nobody is asked anything, not even about a file that is no
+    // settings file.
+    std::vector<ShownPrompt> boxes = Boxes();
+    if (quiet) {
+      EXPECT_EQ(boxes.size(), 0u);
+      continue;
+    }
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0].text, "File C:\\work\\missing.qrv not found.");
+    EXPECT_EQ(boxes[1].text, "File C:\\work\\folder.qrv not found.");
+    for (int i : {0, 1}) {
+      EXPECT_EQ(boxes[i].caption, "Qorvel");  // a plain notice
+      EXPECT_EQ(boxes[i].style, mb::Ok);
+    }
+    EXPECT_EQ(boxes[2].text,
               "Error reading C:\\work\\junk.qrv\r\nC:\\work\\junk.qrv is not a valid settings file.");
-    EXPECT_EQ(boxes[first + 1].text, "QRV File version mismatch : Unable to load C:\\work\\old.qrv");
-    for (std::size_t i = first; i < boxes.size(); ++i) {
+    EXPECT_EQ(boxes[3].text, "QRV File version mismatch : Unable to load C:\\work\\old.qrv");
+    for (std::size_t i = 2; i < boxes.size(); ++i) {
       EXPECT_EQ(boxes[i].caption, "Qorvel : Error");
       EXPECT_EQ(boxes[i].style, mb::Ok | mb::IconError);
     }

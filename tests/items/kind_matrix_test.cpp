@@ -3,7 +3,10 @@
 #include "config/cat_config.h"
 #include "engine/run_report.h"
 #include "engine/runs.h"
+#include <random>
+
 #include "support/item_fixture.h"
+#include "support/property_rounds.h"
 
 namespace qv::test {
 namespace {
@@ -46,11 +49,41 @@ void Prepare(MemoryMachine& m) {
   m.SetComputerName("HARBOURPC");
 }
 
-TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
-  auto [from, to] = GetParam();
+// Settings of the target's own, which the move replaces: a wallpaper,
+// pattern, screen saver, power phases, name, membership and description.
+void Scramble(MemoryMachine& m, std::mt19937& rng) {
+  MachineScope on(m);
+  auto pick = [&](std::initializer_list<const char*> options) {
+    return std::string(*(options.begin() + rng() % options.size()));
+  };
+  m.Files().MakeFolder("C:\\Pictures");
+  std::string bitmap = "C:\\Pictures\\" + pick({"Own.bmp", "Hill.bmp"});
+  PutFile(m, bitmap, "BM own");
+  m.SystemParameters()->ParameterText(spi::SetDeskWallpaper, 0, &bitmap, spif::UpdateIniFile);
+  std::string pattern = pick({"(None)", "1 2 3 4 5 6 7 8"});
+  m.SystemParameters()->ParameterText(spi::SetDeskPattern, 0, &pattern, spif::UpdateIniFile);
+  std::string system;
+  m.System().SystemFolder(system);
+  const std::string saver = system + "\\" + pick({"Mystify.scr", "Marquee.scr"});
+  PutFile(m, saver, "MZ");
+  m.Profiles()->WriteProfileValue("system.ini", "boot", "SCRNSAVE.EXE", saver);
+  m.SystemParameters()->Parameter(spi::SetScreenSaveTimeout, rng() % 2 ? 60 : 900, nullptr,
+                                  spif::UpdateIniFile);
+  m.SystemParameters()->Parameter(spi::SetLowPowerTimeout, rng() % 2 ? 600 : 900, nullptr,
+                                  spif::UpdateIniFile);
+  m.SystemParameters()->Parameter(spi::SetLowPowerActive, rng() % 2, nullptr, spif::UpdateIniFile);
+  if (rng() % 2) UTLSetRegString(hkey::LocalMachine, kVnetsup, "Comment", pick({"Mine", "Desk"}));
+  m.SetMembership(pick({"WORKGROUP", "LAB"}), {});
+  m.SetComputerName(pick({"OWNPC", "DESK7"}));
+}
+
+// One move from a source of kind `from` to a target of kind `to`; with
+// `rng` the target first gets random settings of its own.
+void MoveAcross(OSKind from, OSKind to, std::mt19937* rng) {
   const bool to9x = to != okWinNT, from9x = from != okWinNT;
   MemoryMachine source(from), target(to);
   Prepare(source);
+  if (rng) Scramble(target, *rng);
   TRecordingStatus status;
   StatusScope statusScope(status);
   TWriteMemoryConnection file;
@@ -139,6 +172,17 @@ TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
   target.System().ComputerName(name);
   EXPECT_EQ(name, "HARBOURPC");
   EXPECT_TRUE(RestartRequired);
+}
+
+TEST_P(ItemKindMatrix, DesktopAndIdentityItemsMoveAsTheirKindsAllow) {
+  auto [from, to] = GetParam();
+  MoveAcross(from, to, nullptr);
+  // Then onto targets with settings of their own (more in the soak runs).
+  for (unsigned round = 1; round < PropertyRounds(2); ++round) {
+    SCOPED_TRACE("random target " + std::to_string(round));
+    std::mt19937 rng(round * 2654435761u + static_cast<unsigned>(from * 3 + to));
+    MoveAcross(from, to, &rng);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, ItemKindMatrix,

@@ -1,5 +1,7 @@
 #include "stream/connection.h"
 
+#include "config/options.h"
+
 #include "support/memory_fixture.h"
 
 namespace {
@@ -218,6 +220,19 @@ TEST_F(ConnectionTest, OpeningBadFilesTellsWhy) {
   EXPECT_EQ(shown[0].caption, "Qorvel");
   EXPECT_EQ(shown[0].text,
             "Cannot open file \"C:\\missing.qrv\". The system cannot find the file specified.");
+
+  // A quiet run waits for nobody: no box, the same error text.
+  {
+    TOptions options("");
+    options.QuietMode = true;
+    TOptions* previous = ProgramOptions;
+    ProgramOptions = &options;
+    machine().ClearShownPrompts();
+    EXPECT_FALSE(r.Open("C:\\missing.qrv", kSettingsMagic));
+    EXPECT_EQ(r.LastError(), "Error opening file C:\\missing.qrv");
+    EXPECT_TRUE(machine().ShownPrompts().empty());
+    ProgramOptions = previous;
+  }
 
   TWriteFileConnection w;
   EXPECT_FALSE(w.Open("C:\\no\\such\\folder\\x.qrv", kSettingsMagic));

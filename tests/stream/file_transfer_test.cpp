@@ -163,8 +163,9 @@ TEST_F(FileTransferTest, FailuresSayWhatWentWrong) {
   WriteFile("C:\\blocker", "a file where a folder should be");
   TFileReader reader(*r, false, false);
   EXPECT_FALSE(reader.ReadFile(true, "C:\\blocker\\sub\\a.txt"));
-  EXPECT_EQ(reader.ErrorMessage(), "");
+  EXPECT_EQ(reader.ErrorMessage(), "Can't create directory C:\\blocker\\sub .");
   EXPECT_EQ(log().back(), "Can't create directory C:\\blocker\\sub .");
+  EXPECT_EQ(r->Remaining(), 0);  // the record was passed over
 
   r = Record({"C:\\a.txt"});
   ASSERT_EQ(files().MakeFolder("C:\\dir.txt"), Success);
@@ -179,8 +180,12 @@ TEST_F(FileTransferTest, FailuresSayWhatWentWrong) {
   r = Record({"C:\\a.txt"});
   TFileReader reader3(*r, false, false);
   EXPECT_FALSE(reader3.ReadFile(true, "C:\\full.txt"));
-  EXPECT_EQ(reader3.ErrorMessage(), "Error writing file C:\\full.txt");
+  EXPECT_EQ(reader3.ErrorMessage(),
+            "Error writing file C:\\full.txt : There is not enough space on the disk.");
   EXPECT_EQ(log().back(), "Error 112 writing to file.");
+  // The part written is no copy: it is gone, and the stream is past the record.
+  EXPECT_EQ(ReadFile("C:\\full.txt"), "<missing>");
+  EXPECT_EQ(r->Remaining(), 0);
 }
 
 TEST_F(FileTransferTest, ADamagedSizeIsAReadErrorBeforeAnyFileIsMade) {

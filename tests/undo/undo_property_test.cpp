@@ -9,6 +9,7 @@
 #include "engine/status.h"
 #include "registry/reg_utils.h"
 #include "support/memory_fixture.h"
+#include "support/property_rounds.h"
 #include "support/undo_round.h"
 #include "support/stand_in_items.h"
 #include "support/streams.h"
@@ -47,7 +48,7 @@ TEST_P(UndoProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   ScopedSettingsItem picture("Wallpaper", [] { return std::make_unique<PictureItem>(); });
   TRecordingStatus status;
   StatusScope statusScope(status);
-  for (unsigned seed = 1; seed <= 25; ++seed) {
+  for (unsigned seed = 1; seed <= PropertyRounds(25); ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
     MemoryMachine source(static_cast<OSKind>(rng() % 3));

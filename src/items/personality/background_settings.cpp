@@ -139,8 +139,7 @@ bool TPatternSettings::Read(TConnection& stream) {
     Describe(stream);
     return true;
   }
-  if (qv::IProfiles* profiles = qv::CurrentMachine().Profiles())
-    profiles->WriteWinIniValue("Desktop", "pattern", Pattern);
+  items::WriteWinIniValue("Desktop", "pattern", Pattern);
   // Windows keeps the pattern in the registry too: a value the load creates
   // there goes again with undo.
   UndoManager().RecordRegistryValue(qv::hkey::CurrentUser, kDesktopKey, "Pattern");

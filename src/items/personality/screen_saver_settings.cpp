@@ -111,7 +111,7 @@ bool TScreenSaverSettings::Read(TConnection& stream) {
   if (FileFound && profiles) {
     const std::string systemIni = items::WindowsFile("system.ini");
     if (!SaverPath.empty())
-      profiles->WriteProfileValue(systemIni, "boot", "SCRNSAVE.EXE", SaverPath);
+      items::WriteIniValue(systemIni, "boot", "SCRNSAVE.EXE", SaverPath);
     else
       profiles->DeleteProfileKey(systemIni, "boot", "SCRNSAVE.EXE");
   }
@@ -171,7 +171,7 @@ void TScreenSaverSettings::ReadSaverSections(TConnection& stream) {
         DebugLog("Screen saver setting passed over: [" + section + "] " + key);
         continue;
       }
-      if (profiles) profiles->WriteProfileValue(controlIni, section, key, value);
+      if (profiles) items::WriteIniValue(controlIni, section, key, value);
     }
   }
 }

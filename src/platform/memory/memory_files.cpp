@@ -199,6 +199,7 @@ WinError MemoryFiles::Write(FileHandle handle, const void* buffer, std::uint32_t
   Drive* drive;
   if (WinError e = OpenRecord(handle, rec, node, drive); e != err::Success) return e;
   if (!Writes(rec->access)) return Fail(err::AccessDenied);
+  CountFileWrite(s_.faults, *drive, count);
   std::uint64_t end = rec->position + count;
   if (end > node->data.size()) {
     std::uint64_t growth = end - node->data.size();

@@ -559,4 +559,26 @@ std::vector<std::string> MemoryMachine::Differences(const MemoryMachine& first,
   return out;
 }
 
+void MemoryMachine::FillDiskAtWrite(std::uint64_t n) {
+  std::lock_guard g(state_->lock);
+  state_->faults.fileWrites = 0;
+  state_->faults.diskFullAt = n;
+}
+
+void MemoryMachine::FailRegistryWrite(std::uint64_t n) {
+  std::lock_guard g(state_->lock);
+  state_->faults.registryWrites = 0;
+  state_->faults.registryFailAt = n;
+}
+
+std::uint64_t MemoryMachine::FileWrites() const {
+  std::lock_guard g(state_->lock);
+  return state_->faults.fileWrites;
+}
+
+std::uint64_t MemoryMachine::RegistryWrites() const {
+  std::lock_guard g(state_->lock);
+  return state_->faults.registryWrites;
+}
+
 }  // namespace qv

@@ -233,6 +233,17 @@ class MemoryMachine : public Machine {
   TaskbarSetup Taskbar() const;
   void SetCursor(Point position);
   Point Cursor() const;
+  // Fault injection. The disk that the n-th file write from now (1-based)
+  // goes to fills up at that write: it fails with err::DiskFull, and so
+  // does every later write that needs more room than half of it. The
+  // n-th registry write from now (RegSetValueEx, RegCreateKeyEx,
+  // RegDeleteValue, RegDeleteKey) fails with err::AccessDenied. 0 plans no
+  // fault; planning restarts the counts, which tell how many writes there
+  // were (how many positions a sweep has to try).
+  void FillDiskAtWrite(std::uint64_t n);
+  void FailRegistryWrite(std::uint64_t n);
+  std::uint64_t FileWrites() const;
+  std::uint64_t RegistryWrites() const;
 
   // Readable lines, one per difference between `a` and `b` ("a" is the
   // first state, "b" the second); empty when the machines are alike.

@@ -151,6 +151,7 @@ WinError MemoryRegistry::OpenKey(RegKey parent, std::string_view subKey, RegAcce
 WinError MemoryRegistry::CreateKey(RegKey parent, std::string_view subKey, RegKey& result,
                                    bool* created) {
   std::lock_guard g(s_.lock);
+  if (WinError fault = CountRegistryWrite(s_.faults); fault != err::Success) return fault;
   Target base, target;
   RegNode* node = nullptr;
   WinError e = Resolve(parent, base, node);
@@ -206,6 +207,7 @@ WinError MemoryRegistry::QueryValue(RegKey key, std::string_view name, std::uint
 WinError MemoryRegistry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t size) {
   std::lock_guard g(s_.lock);
+  if (WinError fault = CountRegistryWrite(s_.faults); fault != err::Success) return fault;
   Target t;
   RegNode* node = nullptr;
   WinError e = Resolve(key, t, node);
@@ -224,6 +226,7 @@ WinError MemoryRegistry::SetValue(RegKey key, std::string_view name, std::uint32
 
 WinError MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
   std::lock_guard g(s_.lock);
+  if (WinError fault = CountRegistryWrite(s_.faults); fault != err::Success) return fault;
   Target t;
   RegNode* node = nullptr;
   WinError e = Resolve(key, t, node);
@@ -238,6 +241,7 @@ WinError MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
 
 WinError MemoryRegistry::DeleteKey(RegKey parent, std::string_view subKey) {
   std::lock_guard g(s_.lock);
+  if (WinError fault = CountRegistryWrite(s_.faults); fault != err::Success) return fault;
   Target base, target;
   RegNode* node = nullptr;
   WinError e = Resolve(parent, base, node);

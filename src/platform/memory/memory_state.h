@@ -13,6 +13,7 @@
 #include "platform/memory/memory_active_desktop.h"
 #include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_dialup.h"
+#include "platform/memory/memory_faults.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_spooler.h"
@@ -172,6 +173,9 @@ struct MemoryMachine::State {
   // Setting-change notices the machine sent; not part of a copy.
   int settingChangeBroadcasts = 0;  // BroadcastSettingChange
   int settingChangeNotices = 0;     // SystemParametersInfo with SPIF_SENDWININICHANGE
+
+  // Faults planned by a test; not part of a copy.
+  mem::FaultState faults;
 
   // The person at the machine; not part of a copy.
   std::deque<int> answers;
