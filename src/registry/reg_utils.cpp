@@ -105,16 +105,16 @@ std::string RegistryPlace(qv::RegKey root, std::string_view keyPath, std::string
   return place;
 }
 
-// A failed write of the UTL functions, as the run's report will give it.
-void NoteRegistryFailure(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
-                      qv::WinError code) {
+}  // namespace
+
+// A failed registry write, as the run's report will give it.
+void NoteRegistryWriteFailure(qv::RegKey root, std::string_view keyPath,
+                              std::string_view valueName, qv::WinError code) {
   std::string text = qv::CurrentMachine().System().ErrorMessage(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  ::NoteWriteFailure("Could not write registry value " +
-                           RegistryPlace(root, keyPath, valueName) + " : " + text);
+  ::NoteWriteFailure("Could not write registry value " + RegistryPlace(root, keyPath, valueName) +
+                     " : " + text);
 }
-
-}  // namespace
 
 std::string UTLGetRegString(qv::RegKey root, std::string_view keyPath, std::string_view valueName,
                             const std::string& defaultValue) {
@@ -143,7 +143,7 @@ bool UTLSetRegString(qv::RegKey root, std::string_view keyPath, std::string_view
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegString failed : ", keyPath, valueName, e));
-    NoteRegistryFailure(root, keyPath, valueName, e);
+    NoteRegistryWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -171,7 +171,7 @@ bool UTLSetRegMultiString(qv::RegKey root, std::string_view keyPath, std::string
     what += value;
     what += ' ';
     DebugLog(what + ErrorText(e));
-    NoteRegistryFailure(root, keyPath, valueName, e);
+    NoteRegistryWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -209,7 +209,7 @@ bool UTLSetRegDWORD(qv::RegKey root, std::string_view keyPath, std::string_view 
   }
   if (e != qv::err::Success) {
     DebugLog(FailureLine("UTLSetRegDWORD failed : ", keyPath, valueName, e));
-    NoteRegistryFailure(root, keyPath, valueName, e);
+    NoteRegistryWriteFailure(root, keyPath, valueName, e);
     return false;
   }
   return true;
@@ -219,7 +219,7 @@ void UTLSetRegBinary(qv::RegKey root, std::string_view keyPath, std::string_view
                      const void* buffer, std::uint32_t count) {
   Key key;
   if (qv::WinError e = key.Create(root, keyPath); e != qv::err::Success) {
-    NoteRegistryFailure(root, keyPath, valueName, e);
+    NoteRegistryWriteFailure(root, keyPath, valueName, e);
     return;
   }
   qv::WinError e =

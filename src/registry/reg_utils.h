@@ -60,6 +60,12 @@ std::uint32_t UTLGetRegBinary(qv::RegKey root, std::string_view keyPath,
 // Deletes the named value (not the key) when the key exists. Never recursive.
 void UTLDeleteRegKey(qv::RegKey root, std::string_view keyPath, std::string_view valueName);
 
+// Notes a registry write that failed with `code` for the report of the run
+// (what the UTL functions do for their own writes), for writes made
+// through the registry itself.
+void NoteRegistryWriteFailure(qv::RegKey root, std::string_view keyPath,
+                              std::string_view valueName, qv::WinError code);
+
 // Whether HKEY_LOCAL_MACHINE\Software opens with full access: the user may
 // change machine-wide settings.
 bool UTLHasRegistryAccess();

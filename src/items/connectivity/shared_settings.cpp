@@ -265,11 +265,13 @@ bool TSharedSettings::CreateShareNT(const std::string& name, const std::string& 
   qv::IRegistry& registry = qv::CurrentMachine().Registry();
   UndoManager().RecordRegistryValue(qv::hkey::LocalMachine, kSharesKeyNT, name);
   qv::RegKey key = 0;
-  if (registry.CreateKey(qv::hkey::LocalMachine, kSharesKeyNT, key, nullptr) == qv::err::Success) {
+  qv::WinError e = registry.CreateKey(qv::hkey::LocalMachine, kSharesKeyNT, key, nullptr);
+  if (e == qv::err::Success) {
     qv::RegKeyCloser closer(registry, key);
-    registry.SetValue(key, name, qv::regtype::MultiSz, block.data(),
-                      static_cast<std::uint32_t>(block.size()));
+    e = registry.SetValue(key, name, qv::regtype::MultiSz, block.data(),
+                          static_cast<std::uint32_t>(block.size()));
   }
+  if (e != qv::err::Success) NoteRegistryWriteFailure(qv::hkey::LocalMachine, kSharesKeyNT, name, e);
   const std::string security = std::string(kSharesKeyNT) + "\\Security";
   UndoManager().RecordRegistryValue(qv::hkey::LocalMachine, security, name);
   try {

@@ -125,8 +125,10 @@ void PatchValue(const std::string& keyPath, const char* name,
   data.resize(size);  // a patch never changes the length
   if (data == before) return;
   UndoManager().RecordRegistryValue(qv::hkey::CurrentUser, keyPath, name);
-  if (registry.SetValue(key, name, type, data.data(), size) != qv::err::Success)
+  if (qv::WinError e = registry.SetValue(key, name, type, data.data(), size); e != qv::err::Success) {
     DebugLog("Shell : could not write " + keyPath + " " + name);
+    NoteRegistryWriteFailure(qv::hkey::CurrentUser, keyPath, name, e);
+  }
 }
 
 bool Windows98() { return items::RunningOSKind() == qv::okWin98; }
