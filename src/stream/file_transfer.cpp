@@ -26,6 +26,46 @@ std::uint64_t ReadTime(TConnection& stream) {
   return t;
 }
 
+// Adds every byte (0..255) of a block to a 32-bit sum, eight at a time:
+// pairs of bytes go into 16-bit lanes, which are folded before they can
+// overflow.
+std::uint32_t AddBytes(std::uint32_t sum, const std::uint8_t* data, std::uint32_t count) {
+  constexpr std::uint64_t kLow = 0x00FF00FF00FF00FFull;
+  std::uint32_t i = 0;
+  while (count - i >= 8) {
+    std::uint64_t lanes = 0;
+    // 128 steps add at most 128 * 2 * 255 to a lane: below 65536.
+    std::uint32_t steps = std::min<std::uint32_t>((count - i) / 8, 128);
+    for (std::uint32_t k = 0; k < steps; ++k, i += 8) {
+      std::uint64_t v;
+      std::memcpy(&v, data + i, 8);
+      lanes += (v & kLow) + ((v >> 8) & kLow);
+    }
+    sum += static_cast<std::uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
+                                      ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+  }
+  for (; i < count; ++i) sum += data[i];
+  return sum;
+}
+
+// The header's fields in record order, as one block.
+std::string HeaderBytes(const TFileTransferHeader& h) {
+  std::string b;
+  b.reserve(4 + h.Name.size() + 40);
+  auto put = [&](std::uint64_t v, int width) {
+    for (int i = 0; i < width; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  put(h.Name.size(), 4);
+  b += h.Name;
+  put(h.Size, 4);
+  put(h.Attributes, 4);
+  put(h.CreationTime, 8);
+  put(h.LastAccessTime, 8);
+  put(h.LastWriteTime, 8);
+  put(h.Checksum, 4);
+  return b;
+}
+
 // Opens a file for reading; 0 when it cannot be opened.
 qv::FileHandle OpenForReading(const std::string& path) {
   qv::FileHandle h = 0;
@@ -38,6 +78,13 @@ qv::FileHandle OpenForReading(const std::string& path) {
 }  // namespace
 
 bool TFileTransferHeader::Write(TConnection& stream) const {
+  // One write for the whole header; a memory stream grows by the same rule
+  // either way while the block is no larger than its growth step.
+  if (Name.size() <= 16384) {
+    std::string b = HeaderBytes(*this);
+    stream.WriteBuffer(b.data(), static_cast<std::uint32_t>(b.size()));
+    return true;
+  }
   stream.WriteString(Name, "Name");
   stream.WriteInteger(static_cast<std::int32_t>(Size), "Size");
   stream.WriteInteger(static_cast<std::int32_t>(Attributes), "Attributes");
@@ -68,7 +115,7 @@ void SkipBytes(TConnection& stream, std::uint32_t count) {
 }
 
 TFileTransfer::TFileTransfer(TConnection& stream) : stream_(stream) {
-  std::int32_t size = stream.GetTransferBlockSize();
+  std::int32_t size = std::max(stream.GetTransferBlockSize(), stream.GetCopyBlockSize());
   blockSize_ = size > 0 ? static_cast<std::uint32_t>(size) : 0;
   if (blockSize_) {
     buffer_.reset(new (std::nothrow) std::uint8_t[blockSize_]);
@@ -89,6 +136,24 @@ bool TFileTransfer::GetFileInfo(const std::string& path, TFileTransferHeader& he
     return false;
   }
   qv::FileCloser closer(files, h);
+  if (!Describe(h, path, header)) return false;
+
+  std::uint32_t sum = 0;
+  std::uint32_t done = 0;
+  if (blockSize_) {
+    do {
+      done = 0;
+      if (files.Read(h, buffer_.get(), blockSize_, done) != qv::err::Success) break;
+      sum = AddBytes(sum, buffer_.get(), done);
+    } while (done == blockSize_);
+  }
+  header.Checksum = sum;
+  return true;
+}
+
+bool TFileTransfer::Describe(qv::FileHandle h, const std::string& path,
+                             TFileTransferHeader& header) {
+  qv::IFiles& files = Files();
   std::uint64_t size = 0;
   files.Size(h, size);
   if (size > 0xFFFFFFFFull) {
@@ -106,17 +171,7 @@ bool TFileTransfer::GetFileInfo(const std::string& path, TFileTransferHeader& he
   header.CreationTime = times.creation;
   header.LastAccessTime = times.lastAccess;
   header.LastWriteTime = times.lastWrite;
-
-  std::uint32_t sum = 0;
-  std::uint32_t done = 0;
-  if (blockSize_) {
-    do {
-      done = 0;
-      if (files.Read(h, buffer_.get(), blockSize_, done) != qv::err::Success) break;
-      for (std::uint32_t i = 0; i < done; ++i) sum += buffer_[i];
-    } while (done == blockSize_);
-  }
-  header.Checksum = sum;
+  header.Checksum = 0;
   return true;
 }
 
@@ -138,6 +193,38 @@ bool TFileWriter::CanRead(const std::string& path) {
 
 bool TFileWriter::WriteFile(const std::string& path) {
   errorMessage_.clear();
+  if (!stream_.CanPatchBack()) return WriteReadingTwice(path);
+  // One read: the header goes out with a checksum of 0, the sum is taken
+  // while the bytes are copied and put into the header afterwards.
+  qv::IFiles& files = Files();
+  qv::FileHandle h = OpenForReading(path);
+  if (!h) {
+    DebugLog("TFileWriter : Cannot open " + path);
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  qv::FileCloser closer(files, h);
+  TFileTransferHeader header;
+  if (!Describe(h, path, header)) {
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  header.Write(stream_);
+  std::uint32_t sum = 0;
+  bool complete = CopyData(h, header.Size, &sum);
+  std::uint8_t b[4];
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(sum >> (8 * i));
+  // The checksum is the header's last field, right before the data.
+  stream_.PatchBack(4ull + header.Size, b, 4);
+  if (!complete) {
+    DebugLog("TFileWriter : " + path + " changed while it was read");
+    errorMessage_ = "Cannot read file " + path;
+    return false;
+  }
+  return true;
+}
+
+bool TFileWriter::WriteReadingTwice(const std::string& path) {
   qv::IFiles& files = Files();
   qv::FileHandle probe = OpenForReading(path);
   if (!probe) {
@@ -160,28 +247,35 @@ bool TFileWriter::WriteFile(const std::string& path) {
   }
   qv::FileCloser closer(files, h);
   header.Write(stream_);
-  std::uint32_t copied = 0;
-  while (copied < header.Size) {
-    std::uint32_t want = std::min(blockSize_, header.Size - copied);
-    std::uint32_t done = 0;
-    if (files.Read(h, buffer_.get(), want, done) != qv::err::Success || done == 0) break;
-    stream_.WriteBuffer(buffer_.get(), done);
-    copied += done;
-  }
-  if (copied < header.Size) {
-    // The file shrank after its header was taken: fill the record up to its
-    // stated size so the stream stays readable, and report the file.
-    std::memset(buffer_.get(), 0, blockSize_);
-    while (copied < header.Size) {
-      std::uint32_t n = std::min(blockSize_, header.Size - copied);
-      stream_.WriteBuffer(buffer_.get(), n);
-      copied += n;
-    }
+  if (!CopyData(h, header.Size, nullptr)) {
     DebugLog("TFileWriter : " + path + " changed while it was read");
     errorMessage_ = "Cannot read file " + path;
     return false;
   }
   return true;
+}
+
+bool TFileWriter::CopyData(qv::FileHandle h, std::uint32_t size, std::uint32_t* sum) {
+  qv::IFiles& files = Files();
+  std::uint32_t copied = 0;
+  while (copied < size) {
+    std::uint32_t want = std::min(blockSize_, size - copied);
+    std::uint32_t done = 0;
+    if (files.Read(h, buffer_.get(), want, done) != qv::err::Success || done == 0) break;
+    if (sum) *sum = AddBytes(*sum, buffer_.get(), done);
+    stream_.WriteBuffer(buffer_.get(), done);
+    copied += done;
+  }
+  if (copied == size) return true;
+  // The file shrank after its size was taken: fill the record up to its
+  // stated size so the stream stays readable.
+  std::memset(buffer_.get(), 0, blockSize_);
+  while (copied < size) {
+    std::uint32_t n = std::min(blockSize_, size - copied);
+    stream_.WriteBuffer(buffer_.get(), n);
+    copied += n;
+  }
+  return false;
 }
 
 TFileReader::TFileReader(TConnection& stream, bool compareByDate, bool compareByChecksum)
@@ -259,15 +353,14 @@ bool TFileReader::ReadFile(bool force, const std::string& targetName) {
       }
       copied += n;
     }
+    // The times go on through the handle that wrote the bytes, after the
+    // last write.
+    if (!failed)
+      files.SetTimes(h, &header.CreationTime, &header.LastAccessTime, &header.LastWriteTime);
   }
   if (failed) {
     errorMessage_ = "Error writing file " + target;
     return false;
-  }
-  if (files.Open(target, qv::FileAccess::ReadWrite, qv::Disposition::OpenExisting, 0, h) ==
-      qv::err::Success) {
-    files.SetTimes(h, &header.CreationTime, &header.LastAccessTime, &header.LastWriteTime);
-    files.Close(h);
   }
   files.SetAttributes(target, header.Attributes);
   return true;

@@ -35,6 +35,10 @@ class TFileTransfer {
   const std::string& ErrorMessage() const { return errorMessage_; }
 
  protected:
+  // Fills a header from an open file, all but its checksum (left 0); false
+  // for a file too large for a record.
+  bool Describe(qv::FileHandle h, const std::string& path, TFileTransferHeader& header);
+
   TConnection& stream_;
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::uint32_t blockSize_ = 0;
@@ -48,6 +52,14 @@ class TFileWriter : public TFileTransfer {
   // record. On false ErrorMessage says so, as WriteFile would.
   bool CanRead(const std::string& path);
   bool WriteFile(const std::string& path);
+
+ private:
+  // For streams that cannot go back over their data: the checksum is taken
+  // in a first read of the file, the bytes copied in a second.
+  bool WriteReadingTwice(const std::string& path);
+  // Copies `size` bytes of an open file to the stream (adding them to *sum
+  // when given); a file that ends early is filled up with zeros and false.
+  bool CopyData(qv::FileHandle h, std::uint32_t size, std::uint32_t* sum);
 };
 
 class TFileReader : public TFileTransfer {
