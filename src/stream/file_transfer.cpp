@@ -115,15 +115,25 @@ void SkipBytes(TConnection& stream, std::uint32_t count) {
 }
 
 TFileTransfer::TFileTransfer(TConnection& stream) : stream_(stream) {
-  std::int32_t size = std::max(stream.GetTransferBlockSize(), stream.GetCopyBlockSize());
+  std::int32_t size = stream.GetTransferBlockSize();
   blockSize_ = size > 0 ? static_cast<std::uint32_t>(size) : 0;
-  if (blockSize_) {
-    buffer_.reset(new (std::nothrow) std::uint8_t[blockSize_]);
+  std::int32_t copy = stream.GetCopyBlockSize();
+  copyBlock_ = std::max(blockSize_, copy > 0 ? static_cast<std::uint32_t>(copy) : 0);
+  if (blockSize_) Buffer(blockSize_);
+}
+
+std::uint8_t* TFileTransfer::Buffer(std::uint32_t size) {
+  if (size > bufferSize_) {
+    buffer_.reset();
+    buffer_.reset(new (std::nothrow) std::uint8_t[size]);
     if (!buffer_) {
+      bufferSize_ = 0;
       DebugLog("Insufficient memory allocating transfer buffer");
       throw Exception("Insufficient memory.");
     }
+    bufferSize_ = size;
   }
+  return buffer_.get();
 }
 
 TFileTransfer::~TFileTransfer() = default;
@@ -257,22 +267,26 @@ bool TFileWriter::WriteReadingTwice(const std::string& path) {
 
 bool TFileWriter::CopyData(qv::FileHandle h, std::uint32_t size, std::uint32_t* sum) {
   qv::IFiles& files = Files();
+  // The copy block, or less for a smaller file: a small file costs no large
+  // allocation.
+  const std::uint32_t block = std::min(copyBlock_, size);
+  std::uint8_t* buffer = Buffer(block);
   std::uint32_t copied = 0;
   while (copied < size) {
-    std::uint32_t want = std::min(blockSize_, size - copied);
+    std::uint32_t want = std::min(block, size - copied);
     std::uint32_t done = 0;
-    if (files.Read(h, buffer_.get(), want, done) != qv::err::Success || done == 0) break;
-    if (sum) *sum = AddBytes(*sum, buffer_.get(), done);
-    stream_.WriteBuffer(buffer_.get(), done);
+    if (files.Read(h, buffer, want, done) != qv::err::Success || done == 0) break;
+    if (sum) *sum = AddBytes(*sum, buffer, done);
+    stream_.WriteBuffer(buffer, done);
     copied += done;
   }
   if (copied == size) return true;
   // The file shrank after its size was taken: fill the record up to its
   // stated size so the stream stays readable.
-  std::memset(buffer_.get(), 0, blockSize_);
+  std::memset(buffer, 0, block);
   while (copied < size) {
-    std::uint32_t n = std::min(blockSize_, size - copied);
-    stream_.WriteBuffer(buffer_.get(), n);
+    std::uint32_t n = std::min(block, size - copied);
+    stream_.WriteBuffer(buffer, n);
     copied += n;
   }
   return false;
@@ -341,12 +355,14 @@ bool TFileReader::ReadFile(bool force, const std::string& targetName) {
   bool failed = false;
   {
     qv::FileCloser closer(files, h);
+    const std::uint32_t block = std::min(copyBlock_, header.Size);
+    std::uint8_t* buffer = Buffer(block);
     std::uint32_t copied = 0;
     while (copied < header.Size) {
-      std::uint32_t n = std::min(blockSize_, header.Size - copied);
-      stream_.ReadBuffer(buffer_.get(), n);
+      std::uint32_t n = std::min(block, header.Size - copied);
+      stream_.ReadBuffer(buffer, n);
       std::uint32_t done = 0;
-      if (files.Write(h, buffer_.get(), n, done) != qv::err::Success || done < n) {
+      if (files.Write(h, buffer, n, done) != qv::err::Success || done < n) {
         DebugLog("Error " + std::to_string(system.LastError()) + " writing to file.");
         failed = true;
         break;

@@ -39,9 +39,15 @@ class TFileTransfer {
   // for a file too large for a record.
   bool Describe(qv::FileHandle h, const std::string& path, TFileTransferHeader& header);
 
+  // The copy buffer, at least `size` bytes: grown (never shrunk) when a
+  // larger block is needed. Raises "Insufficient memory." when it cannot be.
+  std::uint8_t* Buffer(std::uint32_t size);
+
   TConnection& stream_;
   std::unique_ptr<std::uint8_t[]> buffer_;
-  std::uint32_t blockSize_ = 0;
+  std::uint32_t bufferSize_ = 0;
+  std::uint32_t blockSize_ = 0;  // the stream's transfer block
+  std::uint32_t copyBlock_ = 0;  // what whole files are copied in, >= blockSize_
   std::string errorMessage_;
 };
 
