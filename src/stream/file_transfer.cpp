@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/debug_log.h"
 #include "engine/file_utils.h"
@@ -26,12 +29,28 @@ std::uint64_t ReadTime(TConnection& stream) {
   return t;
 }
 
-// Adds every byte (0..255) of a block to a 32-bit sum, eight at a time:
-// pairs of bytes go into 16-bit lanes, which are folded before they can
-// overflow.
+// Adds every byte (0..255) of a block to a 32-bit sum: sixteen at a time
+// where the processor has SSE2 (sums of absolute differences against zero),
+// otherwise eight at a time, pairs of bytes in 16-bit lanes that are folded
+// before they can overflow.
 std::uint32_t AddBytes(std::uint32_t sum, const std::uint8_t* data, std::uint32_t count) {
-  constexpr std::uint64_t kLow = 0x00FF00FF00FF00FFull;
   std::uint32_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  while (count - i >= 16) {
+    // Each step adds at most 8 * 255 to a 64-bit lane.
+    __m128i lanes = _mm_setzero_si128();
+    std::uint32_t steps = std::min<std::uint32_t>((count - i) / 16, 1u << 20);
+    for (std::uint32_t k = 0; k < steps; ++k, i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      lanes = _mm_add_epi64(lanes, _mm_sad_epu8(v, zero));
+    }
+    std::uint64_t halves[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), lanes);
+    sum += static_cast<std::uint32_t>(halves[0] + halves[1]);
+  }
+#else
+  constexpr std::uint64_t kLow = 0x00FF00FF00FF00FFull;
   while (count - i >= 8) {
     std::uint64_t lanes = 0;
     // 128 steps add at most 128 * 2 * 255 to a lane: below 65536.
@@ -44,6 +63,7 @@ std::uint32_t AddBytes(std::uint32_t sum, const std::uint8_t* data, std::uint32_
     sum += static_cast<std::uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
                                       ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
   }
+#endif
   for (; i < count; ++i) sum += data[i];
   return sum;
 }
