@@ -224,8 +224,10 @@ bool TFileWriter::CanRead(const std::string& path) {
 bool TFileWriter::WriteFile(const std::string& path) {
   errorMessage_.clear();
   if (!stream_.CanPatchBack()) return WriteReadingTwice(path);
-  // One read: the header goes out with a checksum of 0, the sum is taken
-  // while the bytes are copied and put into the header afterwards.
+  // One read of the file. One that fits the copy block is read whole and
+  // goes out behind its finished header; a larger one goes out behind a
+  // header with a checksum of 0, the sum is taken while the bytes are
+  // copied and put into the header afterwards.
   qv::IFiles& files = Files();
   qv::FileHandle h = OpenForReading(path);
   if (!h) {
@@ -238,6 +240,27 @@ bool TFileWriter::WriteFile(const std::string& path) {
   if (!Describe(h, path, header)) {
     errorMessage_ = "Cannot read file " + path;
     return false;
+  }
+  if (header.Size <= copyBlock_) {
+    std::uint8_t* buffer = Buffer(header.Size);
+    std::uint32_t got = 0;
+    while (got < header.Size) {
+      std::uint32_t done = 0;
+      if (files.Read(h, buffer + got, header.Size - got, done) != qv::err::Success || done == 0)
+        break;
+      got += done;
+    }
+    // A file that shrank after its size was taken is filled up with zeros.
+    if (got < header.Size) std::memset(buffer + got, 0, header.Size - got);
+    header.Checksum = AddBytes(0, buffer, got);
+    header.Write(stream_);
+    if (header.Size) stream_.WriteBuffer(buffer, header.Size);
+    if (got < header.Size) {
+      DebugLog("TFileWriter : " + path + " changed while it was read");
+      errorMessage_ = "Cannot read file " + path;
+      return false;
+    }
+    return true;
   }
   header.Write(stream_);
   std::uint32_t sum = 0;
