@@ -205,19 +205,29 @@ bool TFileTransfer::Describe(qv::FileHandle h, const std::string& path,
   return true;
 }
 
+TFileWriter::~TFileWriter() { Release(); }
+
+void TFileWriter::Release() {
+  if (held_) Files().Close(held_);
+  held_ = 0;
+  heldPath_.clear();
+}
+
 bool TFileWriter::CanRead(const std::string& path) {
   errorMessage_.clear();
+  Release();
   qv::FileHandle h = OpenForReading(path);
   std::uint64_t size = 0;
-  if (h) {
-    Files().Size(h, size);
-    Files().Close(h);
-  }
+  if (h) Files().Size(h, size);
   if (!h || size > 0xFFFFFFFFull) {
+    if (h) Files().Close(h);
     DebugLog("TFileWriter : Cannot open " + path);
     errorMessage_ = "Cannot read file " + path;
     return false;
   }
+  // Kept open for the WriteFile of the same path that normally follows.
+  held_ = h;
+  heldPath_ = path;
   return true;
 }
 
@@ -229,7 +239,15 @@ bool TFileWriter::WriteFile(const std::string& path) {
   // header with a checksum of 0, the sum is taken while the bytes are
   // copied and put into the header afterwards.
   qv::IFiles& files = Files();
-  qv::FileHandle h = OpenForReading(path);
+  qv::FileHandle h = 0;
+  if (held_ && heldPath_ == path) {
+    h = held_;  // opened by CanRead, not read yet
+    held_ = 0;
+    heldPath_.clear();
+  } else {
+    Release();
+    h = OpenForReading(path);
+  }
   if (!h) {
     DebugLog("TFileWriter : Cannot open " + path);
     errorMessage_ = "Cannot read file " + path;
@@ -278,6 +296,7 @@ bool TFileWriter::WriteFile(const std::string& path) {
 }
 
 bool TFileWriter::WriteReadingTwice(const std::string& path) {
+  Release();
   qv::IFiles& files = Files();
   qv::FileHandle probe = OpenForReading(path);
   if (!probe) {

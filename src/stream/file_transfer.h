@@ -54,18 +54,26 @@ class TFileTransfer {
 class TFileWriter : public TFileTransfer {
  public:
   using TFileTransfer::TFileTransfer;
+  ~TFileWriter() override;
   // Whether WriteFile can carry the file: it opens for reading and fits a
-  // record. On false ErrorMessage says so, as WriteFile would.
+  // record. On false ErrorMessage says so, as WriteFile would. On true the
+  // file stays open for a WriteFile of the same path that follows.
   bool CanRead(const std::string& path);
   bool WriteFile(const std::string& path);
 
  private:
+  // Closes the file CanRead left open, if any.
+  void Release();
+
   // For streams that cannot go back over their data: the checksum is taken
   // in a first read of the file, the bytes copied in a second.
   bool WriteReadingTwice(const std::string& path);
   // Copies `size` bytes of an open file to the stream (adding them to *sum
   // when given); a file that ends early is filled up with zeros and false.
   bool CopyData(qv::FileHandle h, std::uint32_t size, std::uint32_t* sum);
+
+  qv::FileHandle held_ = 0;  // what CanRead opened, for WriteFile
+  std::string heldPath_;
 };
 
 class TFileReader : public TFileTransfer {

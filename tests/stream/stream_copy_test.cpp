@@ -234,3 +234,45 @@ TEST_F(RecordCopyTest, ALoadFromAFileStreamKeepsTimesAndAttributes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecordCopyTest, CanReadKeepsTheFileOpenOnlyForTheWriteThatFollows) {
+  WriteFile("C:\\a.txt", "first");
+  WriteFile("C:\\b.txt", "second");
+  WriteFile("C:\\c.txt", "third");
+  TWriteFileConnection f;
+  ASSERT_TRUE(f.Open("C:\\held.qrv", ""));
+  {
+    TFileWriter writer(f);
+    // Checked and written: the file is free again afterwards.
+    ASSERT_TRUE(writer.CanRead("C:\\a.txt"));
+    EXPECT_EQ(files().Remove("C:\\a.txt"), qv::err::SharingViolation);  // open meanwhile
+    ASSERT_TRUE(writer.WriteFile("C:\\a.txt"));
+    EXPECT_EQ(files().Remove("C:\\a.txt"), Success);
+    // Checked, then another file written: the checked one is let go.
+    ASSERT_TRUE(writer.CanRead("C:\\b.txt"));
+    ASSERT_TRUE(writer.WriteFile("C:\\c.txt"));
+    EXPECT_EQ(files().Remove("C:\\b.txt"), Success);
+    // A missing file is refused and holds nothing.
+    EXPECT_FALSE(writer.CanRead("C:\\missing.txt"));
+    EXPECT_EQ(writer.ErrorMessage(), "Cannot read file C:\\missing.txt");
+    // Checked and never written: the writer lets go when it ends.
+    ASSERT_TRUE(writer.CanRead("C:\\c.txt"));
+  }
+  EXPECT_EQ(files().Remove("C:\\c.txt"), Success);
+  f.Close();
+  TReadFileConnection r;
+  ASSERT_TRUE(r.Open("C:\\held.qrv", ""));
+  TFileTransferHeader h;
+  h.Read(r);
+  EXPECT_EQ(h.Name, "C:\\a.txt");
+  EXPECT_EQ(h.Checksum, 102u + 105 + 114 + 115 + 116);
+  SkipBytes(r, h.Size);
+  h.Read(r);
+  EXPECT_EQ(h.Name, "C:\\c.txt");
+  SkipBytes(r, h.Size);
+  EXPECT_EQ(r.Remaining(), 0);
+}
+
+}  // namespace
