@@ -87,7 +87,9 @@ TEST_F(StreamCopyTest, AReadFileStreamMovesExactlyLikeAMemoryStream) {
       {Step::Block, 5000}, {Step::Where, 0}, {Step::Back, 5000}, {Step::Block, 3},
       {Step::Skip, 70000}, {Step::Integer, 0}, {Step::Back, 70004}, {Step::Rest, 0},
       {Step::Again, 0},   {Step::Integer, 0}, {Step::String, 0},  {Step::Block, 200000},
-      {Step::Where, 0},   {Step::Block, 1},  {Step::Rest, 0},    {Step::Integer, 0}};
+      // Back over the end of a read larger than the read-ahead held.
+      {Step::Where, 0},   {Step::Back, 100}, {Step::Block, 300}, {Step::Block, 1},
+      {Step::Rest, 0},    {Step::Integer, 0}};
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const Step& s = steps[i];
     SCOPED_TRACE("step " + std::to_string(i));
