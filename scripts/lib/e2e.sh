@@ -149,6 +149,7 @@ run_e2e() {  # qorvel.exe
   mkdir -p "$src/drive_c/e2e/Docs/Sub" "$dst/drive_c/e2e"
   printf 'first\r\n' >"$src/drive_c/e2e/Docs/a.txt"
   printf 'second\r\n' >"$src/drive_c/e2e/Docs/Sub/b.txt"
+  touch -d '2001-02-03 04:05:06' "$src/drive_c/e2e/Docs/Sub/b.txt"
   printf 'Files\r\n"C:\\e2e\\Docs"\r\nEndFiles\r\n' >"$src/drive_c/e2e/files.cfg"
   # The source's desktop: a tiled wallpaper, a pattern, a 7-minute screen
   # saver time-out and the low-power phase switched on.
@@ -176,6 +177,9 @@ run_e2e() {  # qorvel.exe
   check "the data files arrive with their contents" \
     bash -c "cmp -s '$src/drive_c/e2e/Docs/a.txt' '$dst/drive_c/e2e/Docs/a.txt' &&
              cmp -s '$src/drive_c/e2e/Docs/Sub/b.txt' '$dst/drive_c/e2e/Docs/Sub/b.txt'"
+  check "the data files keep their modification times" \
+    test "$(stat -c %Y "$src/drive_c/e2e/Docs/Sub/b.txt")" = \
+         "$(stat -c %Y "$dst/drive_c/e2e/Docs/Sub/b.txt" 2>/dev/null)"
   check "the backup named with -b is written" test -s "$dst/drive_c/e2e/before.qrv"
   check "the load report names the copies and the backup" \
     bash -c "grep -q 'Copied file C:.e2e.Docs.a.txt' '$dst/drive_c/e2e/load.txt' &&

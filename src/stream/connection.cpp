@@ -1,5 +1,6 @@
 #include "stream/connection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -12,6 +13,12 @@ namespace {
 constexpr std::uint32_t kMemoryBlock = 32768;
 constexpr std::uint32_t kFileBlock = 65536;
 constexpr std::uint32_t kMaxStringRead = 1024;
+// Whole files go between a file stream and the disk in blocks of this size:
+// fewer calls, and nothing in the stored bytes depends on it.
+constexpr std::uint32_t kFileCopyBlock = 1u << 20;
+// A read file stream reads ahead this much for reads up to kSmallRead bytes.
+constexpr std::uint32_t kReadAhead = 65536;
+constexpr std::uint32_t kSmallRead = 4096;
 const char* const kPastEnd = "Attempt to read past end of file.";
 
 std::int32_t FromLittleEndian(const std::uint8_t b[4]) {
@@ -115,6 +122,11 @@ bool TConnection::IsReader() { return false; }
 bool TConnection::Rewind() { return false; }
 const std::vector<std::string>* TConnection::GetComments() { return nullptr; }
 std::int64_t TConnection::Remaining() { return -1; }
+bool TConnection::CanPatchBack() { return false; }
+void TConnection::PatchBack(std::uint64_t, const void*, std::uint32_t) {
+  throw Exception("This stream cannot go back over its data");
+}
+std::int32_t TConnection::GetCopyBlockSize() { return GetTransferBlockSize(); }
 
 void TConnection::RequireAvailable(std::uint64_t bytes) {
   std::int64_t left = Remaining();
@@ -278,6 +290,13 @@ bool TWriteMemoryConnection::Initialize() {
 
 bool TWriteMemoryConnection::IsWriter() { return true; }
 
+bool TWriteMemoryConnection::CanPatchBack() { return true; }
+
+void TWriteMemoryConnection::PatchBack(std::uint64_t back, const void* data, std::uint32_t count) {
+  if (back > position_ || count > back) throw Exception("TWriteMemoryConnection::PatchBack");
+  if (count) std::memcpy(buffer_.get() + (position_ - back), data, count);
+}
+
 // ---------------------------------------------------------------------------
 // File streams
 
@@ -310,6 +329,8 @@ bool TFileConnection::Rewind() {
   return true;
 }
 
+std::int32_t TFileConnection::GetCopyBlockSize() { return kFileCopyBlock; }
+
 bool TFileConnection::Open(const std::string&, const std::string&) { return true; }
 
 bool TFileConnection::Close() {
@@ -321,9 +342,31 @@ bool TFileConnection::Close() {
 }
 
 std::uint32_t TReadFileConnection::ReadBuffer(void* buffer, std::uint32_t count) {
-  std::uint32_t done = 0;
-  if (file_) Files().Read(file_, buffer, count, done);
-  if (done < count) {
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  std::uint32_t got = std::min(aheadEnd_ - aheadStart_, count);
+  if (got) {
+    std::memcpy(out, ahead_.get() + aheadStart_, got);
+    aheadStart_ += got;
+  }
+  if (got < count && file_) {
+    std::uint32_t rest = count - got;
+    std::uint32_t done = 0;
+    if (rest <= kSmallRead) {
+      if (!ahead_) ahead_ = Allocate(kReadAhead, "Insufficient memory.");
+      aheadStart_ = aheadEnd_ = 0;
+      Files().Read(file_, ahead_.get(), kReadAhead, done);
+      aheadEnd_ = done;
+      aheadStart_ = std::min(done, rest);
+      std::memcpy(out + got, ahead_.get(), aheadStart_);
+      got += aheadStart_;
+    } else {
+      // The read-ahead is used up; the file moves past it.
+      aheadStart_ = aheadEnd_ = 0;
+      Files().Read(file_, out + got, rest, done);
+      got += done;
+    }
+  }
+  if (got < count) {
     // The file ended before the read was satisfied.
     DebugLog(kPastEnd);
     DebugLog("TFileConnection filename : " + fileName_);
@@ -333,15 +376,53 @@ std::uint32_t TReadFileConnection::ReadBuffer(void* buffer, std::uint32_t count)
   return count;
 }
 
+void TReadFileConnection::DropReadAhead() {
+  std::uint32_t held = aheadEnd_ - aheadStart_;
+  aheadStart_ = aheadEnd_ = 0;
+  if (held && file_) Files().Seek(file_, -static_cast<std::int64_t>(held), qv::SeekOrigin::Current);
+}
+
+bool TReadFileConnection::Seek(std::int32_t delta) {
+  if (!file_) return false;
+  // Within the read-ahead, before or after the next unread byte.
+  if (aheadEnd_ && (delta >= 0 ? static_cast<std::uint32_t>(delta) <= aheadEnd_ - aheadStart_
+                               : static_cast<std::uint32_t>(-static_cast<std::int64_t>(delta)) <=
+                                     aheadStart_)) {
+    aheadStart_ = static_cast<std::uint32_t>(static_cast<std::int64_t>(aheadStart_) + delta);
+    return true;
+  }
+  DropReadAhead();
+  return TFileConnection::Seek(delta);
+}
+
+std::int32_t TReadFileConnection::GetPosition() {
+  std::int32_t position = TFileConnection::GetPosition();
+  if (position < 0) return position;
+  return position - static_cast<std::int32_t>(aheadEnd_ - aheadStart_);
+}
+
+bool TReadFileConnection::Rewind() {
+  aheadStart_ = aheadEnd_ = 0;
+  return TFileConnection::Rewind();
+}
+
+bool TReadFileConnection::Close() {
+  aheadStart_ = aheadEnd_ = 0;
+  sizeKnown_ = false;
+  return TFileConnection::Close();
+}
+
 bool TReadFileConnection::IsReader() { return true; }
 
 std::int64_t TReadFileConnection::Remaining() {
   if (!file_) return 0;
-  std::uint64_t size = 0, position = 0;
-  if (Files().Size(file_, size) != qv::err::Success ||
+  std::uint64_t position = 0;
+  if (!sizeKnown_) sizeKnown_ = Files().Size(file_, size_) == qv::err::Success;
+  if (!sizeKnown_ ||
       Files().Seek(file_, 0, qv::SeekOrigin::Current, &position) != qv::err::Success)
     return -1;
-  return position >= size ? 0 : static_cast<std::int64_t>(size - position);
+  position -= aheadEnd_ - aheadStart_;
+  return position >= size_ ? 0 : static_cast<std::int64_t>(size_ - position);
 }
 
 bool TReadFileConnection::Open(const std::string& fileName, const std::string& magic) {
@@ -356,6 +437,8 @@ bool TReadFileConnection::Open(const std::string& fileName, const std::string& m
   }
   file_ = file;
   fileName_ = fileName;
+  // The settings file is not written while it is read: its size is taken once.
+  sizeKnown_ = files.Size(file_, size_) == qv::err::Success;
 
   auto readExactly = [&](void* buffer, std::uint32_t count) {
     std::uint32_t done = 0;
@@ -385,6 +468,20 @@ void TWriteFileConnection::WriteBuffer(const void* buffer, std::uint32_t count) 
 }
 
 bool TWriteFileConnection::IsWriter() { return true; }
+
+bool TWriteFileConnection::CanPatchBack() { return file_ != 0; }
+
+void TWriteFileConnection::PatchBack(std::uint64_t back, const void* data, std::uint32_t count) {
+  qv::IFiles& files = Files();
+  std::uint32_t done = 0;
+  // The stream only ever appends: the end of its data is the end of the file.
+  if (!file_ || count > back ||
+      files.Seek(file_, -static_cast<std::int64_t>(back), qv::SeekOrigin::End) != qv::err::Success)
+    throw Exception("Insufficient disk space");
+  files.Write(file_, data, count, done);
+  if (files.Seek(file_, 0, qv::SeekOrigin::End) != qv::err::Success || done < count)
+    throw Exception("Insufficient disk space");
+}
 
 bool TWriteFileConnection::Open(const std::string& fileName, const std::string& magic) {
   Close();

@@ -75,6 +75,16 @@ class TConnection {
   // before reserving memory for a size or count taken from the stream.
   void RequireAvailable(std::uint64_t bytes);
 
+  // Writers that can go back over what they wrote: PatchBack overwrites
+  // `count` bytes that begin `back` bytes before the end of the data written
+  // so far, and leaves the stream at that end. Copies of whole files use it
+  // to read each file once and put the record's checksum in afterwards.
+  virtual bool CanPatchBack();
+  virtual void PatchBack(std::uint64_t back, const void* data, std::uint32_t count);
+  // The block a file record is copied through: GetTransferBlockSize, or more
+  // where the size of the single reads and writes does not show.
+  virtual std::int32_t GetCopyBlockSize();
+
   std::int32_t OSVersion;             // OSKind of the system that wrote the data
   std::int32_t ConnectionVersion = 0;
   std::string SectionLabel;
@@ -132,6 +142,8 @@ class TWriteMemoryConnection : public TMemoryConnection {
   void WriteBuffer(const void* buffer, std::uint32_t count) override;
   bool Initialize() override;
   bool IsWriter() override;
+  bool CanPatchBack() override;
+  void PatchBack(std::uint64_t back, const void* data, std::uint32_t count) override;
 };
 
 class TFileConnection : public TCommentConnection {
@@ -143,6 +155,7 @@ class TFileConnection : public TCommentConnection {
   std::int32_t GetPosition() override;
   void DumpState() override;
   bool Rewind() override;
+  std::int32_t GetCopyBlockSize() override;
 
   virtual bool Open(const std::string& fileName, const std::string& magic);
   virtual bool Close();
@@ -156,12 +169,29 @@ class TFileConnection : public TCommentConnection {
   qv::FileHandle file_ = 0;  // 0 when closed
 };
 
+// Small reads (typed values, names) are served from a read-ahead block, so
+// that a record's header costs one file read instead of one per value;
+// large reads go to the file directly.
 class TReadFileConnection : public TFileConnection {
  public:
   std::uint32_t ReadBuffer(void* buffer, std::uint32_t count) override;
   bool IsReader() override;
   std::int64_t Remaining() override;
   bool Open(const std::string& fileName, const std::string& magic) override;
+  bool Close() override;
+  bool Seek(std::int32_t delta) override;
+  std::int32_t GetPosition() override;
+  bool Rewind() override;
+
+ private:
+  // Drops the read-ahead, moving the file back to the logical position.
+  void DropReadAhead();
+
+  std::unique_ptr<std::uint8_t[]> ahead_;
+  std::uint32_t aheadStart_ = 0;  // next unread byte of the read-ahead
+  std::uint32_t aheadEnd_ = 0;    // bytes held
+  std::uint64_t size_ = 0;        // the file's size, taken at Open
+  bool sizeKnown_ = false;
 };
 
 class TWriteFileConnection : public TFileConnection {
@@ -169,4 +199,6 @@ class TWriteFileConnection : public TFileConnection {
   void WriteBuffer(const void* buffer, std::uint32_t count) override;
   bool IsWriter() override;
   bool Open(const std::string& fileName, const std::string& magic) override;
+  bool CanPatchBack() override;
+  void PatchBack(std::uint64_t back, const void* data, std::uint32_t count) override;
 };

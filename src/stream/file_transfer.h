@@ -35,19 +35,45 @@ class TFileTransfer {
   const std::string& ErrorMessage() const { return errorMessage_; }
 
  protected:
+  // Fills a header from an open file, all but its checksum (left 0); false
+  // for a file too large for a record.
+  bool Describe(qv::FileHandle h, const std::string& path, TFileTransferHeader& header);
+
+  // The copy buffer, at least `size` bytes: grown (never shrunk) when a
+  // larger block is needed. Raises "Insufficient memory." when it cannot be.
+  std::uint8_t* Buffer(std::uint32_t size);
+
   TConnection& stream_;
   std::unique_ptr<std::uint8_t[]> buffer_;
-  std::uint32_t blockSize_ = 0;
+  std::uint32_t bufferSize_ = 0;
+  std::uint32_t blockSize_ = 0;  // the stream's transfer block
+  std::uint32_t copyBlock_ = 0;  // what whole files are copied in, >= blockSize_
   std::string errorMessage_;
 };
 
 class TFileWriter : public TFileTransfer {
  public:
   using TFileTransfer::TFileTransfer;
+  ~TFileWriter() override;
   // Whether WriteFile can carry the file: it opens for reading and fits a
-  // record. On false ErrorMessage says so, as WriteFile would.
+  // record. On false ErrorMessage says so, as WriteFile would. On true the
+  // file stays open for a WriteFile of the same path that follows.
   bool CanRead(const std::string& path);
   bool WriteFile(const std::string& path);
+
+ private:
+  // Closes the file CanRead left open, if any.
+  void Release();
+
+  // For streams that cannot go back over their data: the checksum is taken
+  // in a first read of the file, the bytes copied in a second.
+  bool WriteReadingTwice(const std::string& path);
+  // Copies `size` bytes of an open file to the stream (adding them to *sum
+  // when given); a file that ends early is filled up with zeros and false.
+  bool CopyData(qv::FileHandle h, std::uint32_t size, std::uint32_t* sum);
+
+  qv::FileHandle held_ = 0;  // what CanRead opened, for WriteFile
+  std::string heldPath_;
 };
 
 class TFileReader : public TFileTransfer {
