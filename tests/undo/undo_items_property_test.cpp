@@ -104,13 +104,7 @@ void Randomize(std::mt19937& rng, const char* tag, bool target) {
 
 TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  for (unsigned seed = 1; seed <= 20; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 104729u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, 20, [&](auto& rng, auto& source, auto& target) {
     source.SetComputerName(Pick(rng, {"ALPHA", "BRAVO", "CHARLIE"}));
     target.SetComputerName(Pick(rng, {"DELTA", "ECHO"}));
     // Windows NT workgroups (a domain join leaves its trust behind: see
@@ -131,7 +125,7 @@ TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
           Options().CreateBackup = Coin(rng);
         });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  }, 104729u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UndoItemsProperty, ::testing::Values(okWin95, okWin98, okWinNT),
