@@ -45,6 +45,26 @@ wait_for_boot() {
   done
 }
 
+# Fresh PCs, each with its Wine server kept up until pcs_stop.
+pcs_start() {  # prefix...
+  local pc
+  for pc in "$@"; do (fresh_prefix "$pc"); done
+  for pc in "$@"; do (use_prefix "$pc" && wineserver -p >/dev/null 2>&1); done
+}
+
+pcs_stop() {  # prefix...
+  local pc
+  for pc in "$@"; do (use_prefix "$pc" && wineserver -k >/dev/null 2>&1) || true; done
+}
+
+# Runs qorvel.exe (the caller's $exe) on a PC with the given switches and
+# sets the caller's rc to its exit code.
+qorvel_on() {  # prefix, switches...
+  local pc=$1; shift
+  rc=0
+  on_pc "$pc" wine "$exe" "$@" || rc=$?
+}
+
 # Printers: a test printer on FILE: with a driver made from Wine's own
 # PostScript driver, and a separator page, made on a source PC, are saved
 # with a configuration that selects only "Printers" and installed on the
@@ -56,10 +76,7 @@ e2e_printers() {  # qorvel.exe
   local tool
   tool="$(cd "$(dirname "$exe")/.." && pwd)/tests/printer_tool.exe"
   local src="$root/source-pc" dst="$root/target-pc"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
 
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
   printf '\\H\\B harbour separator\r\n' >"$src/drive_c/windows/system32/harbour.sep"
@@ -69,8 +86,7 @@ e2e_printers() {  # qorvel.exe
   on_pc "$src" wine "$tool" add 'Qorvel E2E Printer' 'Qorvel E2E PS' 'C:\windows\system32\harbour.sep' \
     >/dev/null 2>&1 || rc=$?
   check "printers: the source PC has a test printer on FILE:" test "$rc" -eq 0
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\printers' -c 'C:\e2e\printers' -r 'C:\e2e\psave' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\printers' -c 'C:\e2e\printers' -r 'C:\e2e\psave' -q
   check "printers: save exits with 0 and reports the printer with its driver" \
     bash -c "test $rc -eq 0 && grep -q '^1 Printers found' '$src/drive_c/e2e/psave.txt' &&
              grep -q 'Qorvel E2E Printer  (using driver \"Qorvel E2E PS\")' '$src/drive_c/e2e/psave.txt'"
@@ -78,8 +94,7 @@ e2e_printers() {  # qorvel.exe
     bash -c "! (use_prefix '$dst' && wine '$tool' list </dev/null 2>/dev/null) | grep -q 'Qorvel E2E Printer'"
 
   cp "$src/drive_c/e2e/printers.qrv" "$dst/drive_c/e2e/printers.qrv"
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\printers' -r 'C:\e2e\pload' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\printers' -r 'C:\e2e\pload' -q
   check "printers: load exits with 0 and reports the driver and the printer" \
     bash -c "test $rc -eq 0 && grep -q 'Installing printer driver Qorvel E2E PS' '$dst/drive_c/e2e/pload.txt' &&
              grep -q 'Installing printer Qorvel E2E Printer' '$dst/drive_c/e2e/pload.txt' &&
@@ -91,8 +106,7 @@ e2e_printers() {  # qorvel.exe
   check "printers: the driver file and the separator page arrive on the target" \
     bash -c "ls '$dst/drive_c/windows/system32/spool/drivers/x64/' | grep -qi '^wineps.drv\$' &&
              cmp -s '$src/drive_c/windows/system32/harbour.sep' '$dst/drive_c/windows/system32/harbour.sep'"
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 }
 
 # Explorer's options between two PCs: the source shows everything in
@@ -113,12 +127,10 @@ run_e2e_shell() {  # qorvel.exe, source prefix, target prefix
     on_pc "$dst" wine reg add "$exp" /v ShellState /t REG_BINARY /d "2400000020$tail36" /f
   } >/dev/null 2>&1
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\shell' -r 'C:\e2e\shell-save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\shell' -r 'C:\e2e\shell-save' -q
   check "shell: save with every default item exits with 0" test "$rc" -eq 0
   cp "$src/drive_c/e2e/shell.qrv" "$dst/drive_c/e2e/shell.qrv" 2>/dev/null
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\shell' -r 'C:\e2e\shell-load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\shell' -r 'C:\e2e\shell-load' -q
   check "shell: load exits with 0" test "$rc" -eq 0
   local cabinet shell
   cabinet=$(on_pc "$dst" reg_value "$cab" Settings)
@@ -141,10 +153,7 @@ run_e2e_shell() {  # qorvel.exe, source prefix, target prefix
 run_e2e() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/source-pc" dst="$root/target-pc"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
 
   mkdir -p "$src/drive_c/e2e/Docs/Sub" "$dst/drive_c/e2e"
   printf 'first\r\n' >"$src/drive_c/e2e/Docs/a.txt"
@@ -161,8 +170,7 @@ run_e2e() {  # qorvel.exe
     on_pc "$src" wine reg add "$desk" /v "${v%%|*}" /t REG_SZ /d "${v#*|}" /f
   done >/dev/null 2>&1
 
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\pc1' -c 'C:\e2e\files' -r 'C:\e2e\save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\pc1' -c 'C:\e2e\files' -r 'C:\e2e\save' -q
   check "save exits with 0" test "$rc" -eq 0
   check "the settings file starts with its header" \
     bash -c "head -c 11 '$src/drive_c/e2e/pc1.qrv' | tail -c 7 | grep -q 'ZTR QRV'"
@@ -171,8 +179,7 @@ run_e2e() {  # qorvel.exe
              grep -q 'Saved C:.e2e.Docs.Sub.b.txt' '$src/drive_c/e2e/save.txt'"
 
   cp "$src/drive_c/e2e/pc1.qrv" "$dst/drive_c/e2e/pc1.qrv"
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\pc1' -b 'C:\e2e\before' -r 'C:\e2e\load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\pc1' -b 'C:\e2e\before' -r 'C:\e2e\load' -q
   check "load exits with 0" test "$rc" -eq 0
   check "the data files arrive with their contents" \
     bash -c "cmp -s '$src/drive_c/e2e/Docs/a.txt' '$dst/drive_c/e2e/Docs/a.txt' &&
@@ -207,14 +214,12 @@ run_e2e() {  # qorvel.exe
 
   on_pc "$src" wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\e2e-viewer' \
     /v DisplayName /t REG_SZ /d 'Picture Viewer 3' /f >/dev/null 2>&1
-  rc=0
-  on_pc "$src" wine "$exe" -a 'C:\e2e\apps' || rc=$?
+  qorvel_on "$src" -a 'C:\e2e\apps'
   check "-a lists the installed applications" \
     bash -c "test $rc -eq 0 && head -1 '$src/drive_c/e2e/apps.txt' | grep -q '^[0-9]* Installed applications detected' &&
              grep -q '^Picture Viewer 3' '$src/drive_c/e2e/apps.txt'"
 
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\missing' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\missing' -q
   check "a failed quiet load exits with 1" test "$rc" -eq 1
 
   # A settings file cut short inside its source-system record (it starts
@@ -254,7 +259,7 @@ run_e2e() {  # qorvel.exe
   done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
-    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+    pcs_stop "$dst"
   fi
   wait "$pid" 2>/dev/null || true
   check "an unknown switch exits with -1" test "$(cat "$rc_file")" = 255
@@ -286,7 +291,7 @@ run_e2e() {  # qorvel.exe
   for tries in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
-    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+    pcs_stop "$dst"
   fi
   wait "$pid" 2>/dev/null || true
   check "closing the main window ends the program with 0" test "$(cat "$rc_file")" = 0
@@ -295,8 +300,7 @@ run_e2e() {  # qorvel.exe
   run_e2e_shell "$exe" "$src" "$dst"
   e2e_shares_and_dialup "$exe" "$src" "$dst"
 
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 
   e2e_printers "$exe"
   e2e_tcpip "$exe"
@@ -313,10 +317,7 @@ run_e2e() {  # qorvel.exe
 e2e_tcpip() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/tcpip-source" dst="$root/tcpip-target"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
   local cards='HKLM\Software\Microsoft\Windows NT\CurrentVersion\NetworkCards\21'
   local services='HKLM\System\CurrentControlSet\Services' line
   # pc, card name, service, address, mask, gateway, DHCP
@@ -346,15 +347,13 @@ e2e_tcpip() {  # qorvel.exe
   printf 'Personality\r\nEndPersonality\r\nConnectivity\r\n  TCPIP Configuration\r\n  DNS Configuration\r\n  WINS Configuration\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n' \
     >"$src/drive_c/e2e/tcpip.cfg"
 
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\net' -c 'C:\e2e\tcpip' -r 'C:\e2e\netsave' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\net' -c 'C:\e2e\tcpip' -r 'C:\e2e\netsave' -q
   check "TCP/IP: save exits with 0 and describes the source's card" \
     bash -c "test $rc -eq 0 && grep -q 'Description : Harbour PCI Ethernet Adapter' '$src/drive_c/e2e/netsave.txt' &&
              grep -q 'IP Address  : 10.20.30.40' '$src/drive_c/e2e/netsave.txt'"
   cp "$src/drive_c/e2e/net.qrv" "$dst/drive_c/e2e/net.qrv"
-  rc=0
   wait_for_boot
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\net' -r 'C:\e2e\netload' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\net' -r 'C:\e2e\netload' -q
   check "TCP/IP: load exits with 0" test "$rc" -eq 0
   check "TCP/IP: the report pairs the differently named cards" \
     bash -c "grep -q '^  Network Adapter 1: Quay Gigabit Ethernet NIC' '$dst/drive_c/e2e/netload.txt' &&
@@ -378,8 +377,7 @@ e2e_tcpip() {  # qorvel.exe
   check "TCP/IP: the DNS servers and suffixes arrive blank-separated" \
     test "${got[0]}|${got[1]}|${got[2]}" = "10.20.0.53 10.20.0.54|harbour.example quay.example|harbour.example"
 
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 }
 
 # The Start Menu, SendTo and Desktop folders between two PCs of their own:
@@ -389,10 +387,7 @@ e2e_tcpip() {  # qorvel.exe
 run_e2e_folders() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/folders-source" dst="$root/folders-target"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
   # The Unix path of a shell folder of a PC.
   shell_folder() {  # pc, value name
     local win
@@ -413,8 +408,7 @@ run_e2e_folders() {  # qorvel.exe
   check "the shell folders are real folders inside each PC" test "$inside" = yes
   # Nothing below is written anywhere else.
   if [ "$inside" != yes ]; then
-    (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-    (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+    pcs_stop "$src" "$dst"
     return
   fi
 
@@ -432,8 +426,7 @@ run_e2e_folders() {  # qorvel.exe
     >"$src/drive_c/e2e/folders.cfg"
   printf 'Connectivity\r\nEndConnectivity\r\n' >>"$src/drive_c/e2e/folders.cfg"
 
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\folders' -c 'C:\e2e\folders' -r 'C:\e2e\save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\folders' -c 'C:\e2e\folders' -r 'C:\e2e\save' -q
   check "folders: save exits with 0" test "$rc" -eq 0
   check "folders: the save report lists the Start Menu and Desktop files" \
     bash -c "grep -q 'Qorvel Tools.Notes.lnk' '$src/drive_c/e2e/save.txt' &&
@@ -445,8 +438,7 @@ run_e2e_folders() {  # qorvel.exe
   for v in ReplaceStartMenu ReplaceDesktop; do
     on_pc "$dst" wine reg add "$options" /v "$v" /t REG_DWORD /d 0 /f >/dev/null 2>&1
   done
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\folders' -r 'C:\e2e\merge' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\folders' -r 'C:\e2e\merge' -q
   check "folders: merge-mode load exits with 0" test "$rc" -eq 0
   check "folders: Start Menu, SendTo and Desktop files arrive" \
     bash -c "cmp -s '$s_menu/Qorvel Start.lnk' '$d_menu/Qorvel Start.lnk' &&
@@ -460,8 +452,7 @@ run_e2e_folders() {  # qorvel.exe
   for v in ReplaceStartMenu ReplaceDesktop; do
     on_pc "$dst" wine reg add "$options" /v "$v" /t REG_DWORD /d 1 /f >/dev/null 2>&1
   done
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\folders' -r 'C:\e2e\replace' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\folders' -r 'C:\e2e\replace' -q
   check "folders: replace-mode load exits with 0" test "$rc" -eq 0
   check "folders: replace recycles the target's desktop file the source lacks" \
     bash -c "test ! -e '$d_desktop/stray.txt' && test ! -e '$d_menu/Mine.lnk' &&
@@ -470,8 +461,7 @@ run_e2e_folders() {  # qorvel.exe
     bash -c "grep -q 'only on the target' '$dst/home/.local/share/Trash/files/stray.txt'"
   check "folders: replace still never overwrites" grep -q 'the target version' "$d_desktop/keep.txt"
 
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 }
 
 # The input, sound and accessibility items between two PCs of their own: the
@@ -482,10 +472,7 @@ run_e2e_folders() {  # qorvel.exe
 run_e2e_input() {  # qorvel.exe
   local exe=$1 root="$build/e2e-input" rc
   local src="$root/source-pc" dst="$root/target-pc"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
 
   local mouse='HKCU\Control Panel\Mouse' keyboard='HKCU\Control Panel\Keyboard'
   local cursors='HKCU\Control Panel\Cursors' names='HKCU\AppEvents\Schemes\Names'
@@ -508,8 +495,7 @@ run_e2e_input() {  # qorvel.exe
     on_pc "$src" wine reg add "$event" /ve /t REG_SZ /d 'C:\e2e\bells.wav' /f
   } >/dev/null 2>&1
 
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\input' -c 'C:\e2e\input' -r 'C:\e2e\input-save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\input' -c 'C:\e2e\input' -r 'C:\e2e\input-save' -q
   check "input items: save exits with 0" test "$rc" -eq 0
   check "input items: the save report describes mouse, keyboard and sounds" \
     bash -c "grep -q 'The double click time is 650 ms.' '$src/drive_c/e2e/input-save.txt' &&
@@ -519,8 +505,7 @@ run_e2e_input() {  # qorvel.exe
              grep -q '^Harbour Bells' '$src/drive_c/e2e/input-save.txt'"
 
   cp "$src/drive_c/e2e/input.qrv" "$dst/drive_c/e2e/input.qrv"
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\input' -r 'C:\e2e\input-load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\input' -r 'C:\e2e\input-load' -q
   check "input items: load exits with 0" test "$rc" -eq 0
   local got=()
   got+=("$(on_pc "$dst" reg_value "$mouse" DoubleClickSpeed)")
@@ -547,8 +532,7 @@ run_e2e_input() {  # qorvel.exe
              test ! -e '$dst/drive_c/e2e/cursors/gone.cur' &&
              test '$(on_pc "$dst" reg_value "$cursors" Arrow)' = 'C:\\e2e\\cursors\\harbour.cur'"
 
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 }
 
 # The display items between two more PCs: colours and window metrics set on
@@ -559,10 +543,7 @@ run_e2e_input() {  # qorvel.exe
 run_e2e_display() {  # qorvel.exe
   local exe=$1 root="$build/e2e" rc
   local src="$root/display-source-pc" dst="$root/display-target-pc"
-  (fresh_prefix "$src")
-  (fresh_prefix "$dst")
-  (use_prefix "$src" && wineserver -p >/dev/null 2>&1)
-  (use_prefix "$dst" && wineserver -p >/dev/null 2>&1)
+  pcs_start "$src" "$dst"
 
   local cfg='Personality\r\nDisplay\r\nIcon metrics\r\nWindow metrics\r\nColors\r\nEndPersonality\r\nConnectivity\r\nEndConnectivity\r\nFiles\r\nEndFiles\r\n'
   mkdir -p "$src/drive_c/e2e" "$dst/drive_c/e2e"
@@ -579,8 +560,7 @@ run_e2e_display() {  # qorvel.exe
     on_pc "$src" wine reg add "$metrics" /v MenuHeight /t REG_SZ /d -300 /f
   } >/dev/null 2>&1
 
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\display' -c 'C:\e2e\display' -r 'C:\e2e\display-save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\display' -c 'C:\e2e\display' -r 'C:\e2e\display-save' -q
   local saved="$src/drive_c/e2e/display-save.txt"
   check "display: the save describes the source's colours and metrics" \
     bash -c "test $rc -eq 0 && grep -q '^Desktop : 128 0 64' '$saved' &&
@@ -591,8 +571,7 @@ run_e2e_display() {  # qorvel.exe
 
   # Load as saved, then describe the target with a save of its own.
   cp "$src/drive_c/e2e/display.qrv" "$dst/drive_c/e2e/display.qrv"
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\display' -r 'C:\e2e\display-load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\display' -r 'C:\e2e\display-load' -q
   on_pc "$dst" wine "$exe" -s 'C:\e2e\after' -c 'C:\e2e\display' -r 'C:\e2e\after' -q || true
   local after="$dst/drive_c/e2e/after.txt" face
   face=$(grep -a '^Icon font is ' "$saved" | tr -d '\r' | cut -c14- || true)
@@ -617,8 +596,7 @@ run_e2e_display() {  # qorvel.exe
   local icons want
   icons=$(grep -o '^Icon horizontal spacing is [0-9]*' "$saved" | grep -o '[0-9]*$' || true)
   want=$(( ${icons:-0} * 128 / 100 ))
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\small' -r 'C:\e2e\small-load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\small' -r 'C:\e2e\small-load' -q
   on_pc "$dst" wine "$exe" -s 'C:\e2e\scaled' -c 'C:\e2e\display' -r 'C:\e2e\scaled' -q || true
   local scaled="$dst/drive_c/e2e/scaled.txt"
   check "display: from 800x600 the metrics arrive scaled by 1.28 (25 -> 32, 20 -> 25)" \
@@ -628,8 +606,7 @@ run_e2e_display() {  # qorvel.exe
   check "display: Wine's registry holds the scaled caption" \
     test "$(on_pc "$dst" reg_value "$metrics" CaptionHeight)" = 32
 
-  (use_prefix "$src" && wineserver -k >/dev/null 2>&1) || true
-  (use_prefix "$dst" && wineserver -k >/dev/null 2>&1) || true
+  pcs_stop "$src" "$dst"
 }
 
 # Shared folders, mapped drives and dial-up entries between the two PCs: a
@@ -645,12 +622,10 @@ e2e_shares_and_dialup() {  # qorvel.exe, source prefix, target prefix
     >/dev/null 2>&1
   printf 'Personality\r\nEndPersonality\r\nConnectivity\r\nMapped Drives\r\nShared Folders and Drives\r\nRAS Networking connections\r\nEndConnectivity\r\n' \
     >"$src/drive_c/e2e/net.cfg"
-  rc=0
-  on_pc "$src" wine "$exe" -s 'C:\e2e\net' -c 'C:\e2e\net' -r 'C:\e2e\net-save' -q || rc=$?
+  qorvel_on "$src" -s 'C:\e2e\net' -c 'C:\e2e\net' -r 'C:\e2e\net-save' -q
   check "shares, drives and dial-up: the save exits with 0" test "$rc" -eq 0
   cp "$src/drive_c/e2e/net.qrv" "$dst/drive_c/e2e/net.qrv"
-  rc=0
-  on_pc "$dst" wine "$exe" -l 'C:\e2e\net' -r 'C:\e2e\net-load' -q || rc=$?
+  qorvel_on "$dst" -l 'C:\e2e\net' -r 'C:\e2e\net-load' -q
   check "shares, drives and dial-up: the load exits with 0" test "$rc" -eq 0
   check "the share arrives in the target's LanmanServer key, with its security" \
     bash -c "test \"\$1\" = '$lines' && test \"\$2\" = 0100048001020304" _ \

@@ -5,6 +5,7 @@
 #include "engine/runs.h"
 #include "stream/win_structs.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -54,41 +55,25 @@ TEST_P(DisplayKindMatrix, DisplayItemsMoveAndScaleOnEveryKind) {
   small.screenHeight = 600;
   MemoryMachine source(small), target(to);
   Prepare(source);
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Display", "Icon metrics", "Window metrics", "Colors"})
-      CurrentConfig().PersonalityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Display", "Icon metrics", "Window metrics", "Colors"}), SETTINGS_OK);
+  run.Enter(target);
   RestartRequired = false;
   SettingChangePending = false;
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   // The factors come from the screens as the run found them.
   EXPECT_DOUBLE_EQ(HorizontalScaleFactor, 1.28);
   EXPECT_DOUBLE_EQ(VerticalScaleFactor, 1.28);
   // 800x600 at 16 bits is offered everywhere.
-  EXPECT_TRUE(reported(
+  EXPECT_TRUE(run.reported(
       "Display settings have been changed to 800 X 600 pixels, color depth 16 bits per pixel."));
   DisplayMode mode;
   target.SystemParameters()->CurrentDisplayMode(mode);
   EXPECT_EQ(mode.pelsWidth, 800u);
-  if (to != okWinNT) EXPECT_EQ(UTLGetRegString(hkey::CurrentConfig, "Display\\Settings", "Resolution", ""), "800,600");
+  if (to != okWinNT) {
+    EXPECT_EQ(UTLGetRegString(hkey::CurrentConfig, "Display\\Settings", "Resolution", ""), "800,600");
+  }
 
   NonClientMetrics n;
   ASSERT_TRUE(NonClientMetrics::FromBytes(Block(target, spi::GetNonClientMetrics, 340), n));
@@ -101,12 +86,12 @@ TEST_P(DisplayKindMatrix, DisplayItemsMoveAndScaleOnEveryKind) {
   ASSERT_TRUE(IconMetrics::FromBytes(Block(target, spi::GetIconMetrics, 76), icons));
   EXPECT_EQ(icons.horzSpacing, 102);
   EXPECT_EQ(target.System().Metric(sm::CxIconSpacing), 102);
-  EXPECT_TRUE(reported("Height of caption buttons : 23 pixels"));
-  EXPECT_TRUE(reported("Icon horizontal spacing is 102"));
+  EXPECT_TRUE(run.reported("Height of caption buttons : 23 pixels"));
+  EXPECT_TRUE(run.reported("Icon horizontal spacing is 102"));
 
   EXPECT_EQ(target.SystemParameters()->SysColor(1), 0x0000FFu);
   EXPECT_EQ(target.SystemParameters()->SysColor(2), 0x00FF00u);
-  EXPECT_TRUE(reported("Desktop : 255 0 0"));
+  EXPECT_TRUE(run.reported("Desktop : 255 0 0"));
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, "Control Panel\\Colors", "Background", ""), "255 0 0");
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kAppearance, "Current", ""), "Rainy Day");
   EXPECT_TRUE(RestartRequired);

@@ -9,6 +9,7 @@
 #include "engine/runs.h"
 #include "items/personality/folder_settings.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -42,43 +43,25 @@ TEST_P(FolderKindMatrix, FoldersMoveIntoTheTargetsOwnShellFolders) {
   PutFile(target, targetMenu + "\\Mine.lnk", "mine");
   PutFile(target, ShellFolder(target, "SendTo") + "\\Mine.lnk", "mine");
 
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Start Menu", "SendTo menu", "Desktop Icons"})
-      CurrentConfig().PersonalityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Start Menu", "SendTo menu", "Desktop Icons"}), SETTINGS_OK);
+  run.Enter(target);
   Options().ReplaceStartMenu = replace;
   Options().ReplaceDesktop = replace;
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   EXPECT_EQ(FileText(target, targetMenu + "\\Top.lnk"), "top");
   EXPECT_EQ(FileText(target, ShellFolder(target, "Programs") + "\\Accessories\\Notes.lnk"), "notes");
   EXPECT_EQ(FileText(target, ShellFolder(target, "Startup") + "\\Run.lnk"), "run");
   EXPECT_EQ(FileText(target, ShellFolder(target, "SendTo") + "\\Floppy.lnk"), "floppy");
   EXPECT_EQ(FileText(target, targetDesktop + "\\Plan.txt"), "plan");
-  EXPECT_TRUE(reported("Creating " + targetDesktop + "\\Plan.txt"));
+  EXPECT_TRUE(run.reported("Creating " + targetDesktop + "\\Plan.txt"));
   // Replace or merge: the Start Menu and the Desktop follow the answer, the
   // SendTo folder always merges.
   EXPECT_EQ(FileText(target, targetDesktop + "\\Stray.txt"), replace ? "<missing>" : "stray");
   EXPECT_EQ(FileText(target, targetMenu + "\\Mine.lnk"), replace ? "<missing>" : "mine");
   EXPECT_EQ(FileText(target, ShellFolder(target, "SendTo") + "\\Mine.lnk"), "mine");
-  EXPECT_EQ(reported("File " + targetDesktop + "\\Stray.txt has been moved to the RecycleBin"),
+  EXPECT_EQ(run.reported("File " + targetDesktop + "\\Stray.txt has been moved to the RecycleBin"),
             replace);
   EXPECT_EQ(target.RecycleBin().size(), replace ? 2u : 0u);
 

@@ -5,6 +5,7 @@
 #include "engine/runs.h"
 #include "stream/win_structs.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -76,30 +77,12 @@ TEST_P(InputKindMatrix, InputSoundAndAccessibilityMoveAsTheirKindsAllow) {
   const bool from9x = from != okWinNT, to9x = to != okWinNT;
   MemoryMachine source(from), target(to);
   Prepare(source);
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Accessibility", "Sound", "Keyboard", "Mouse"})
-      CurrentConfig().PersonalityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Accessibility", "Sound", "Keyboard", "Mouse"}), SETTINGS_OK);
+  run.Enter(target);
   RestartRequired = false;
   SettingChangePending = false;
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   // Mouse: the values, the scheme and its files, everywhere.
   EXPECT_EQ(target.System().Metric(sm::CxDoubleClk), 8);
@@ -111,8 +94,8 @@ TEST_P(InputKindMatrix, InputSoundAndAccessibilityMoveAsTheirKindsAllow) {
   EXPECT_EQ(FileText(target, "C:\\Cursors\\harbour.cur"), "harbour arrow");
   EXPECT_EQ(FileText(target, "C:\\Cursors\\harbour.ani"), "harbour busy");
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kCursors, "Wait", ""), "C:\\Cursors\\Harbour.ani");
-  EXPECT_TRUE(reported("The double click time is 650 ms."));
-  EXPECT_TRUE(reported("Harbour"));
+  EXPECT_TRUE(run.reported("The double click time is 650 ms."));
+  EXPECT_TRUE(run.reported("Harbour"));
   EXPECT_TRUE(SettingChangePending);
 
   // Keyboard.
@@ -122,13 +105,13 @@ TEST_P(InputKindMatrix, InputSoundAndAccessibilityMoveAsTheirKindsAllow) {
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, "Control Panel\\International", "Locale", ""),
             "00000407");
   EXPECT_EQ(target.SystemParameters()->CaretBlinkTime(), 400u);
-  EXPECT_TRUE(reported("Keyboard Locale is 00000407 German (Standard)"));
-  EXPECT_TRUE(reported("Keyboard repeat delay is 2ms."));
+  EXPECT_TRUE(run.reported("Keyboard Locale is 00000407 German (Standard)"));
+  EXPECT_TRUE(run.reported("Keyboard repeat delay is 2ms."));
   EXPECT_TRUE(RestartRequired);
 
   // Sound.
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kBellsEvent, "", ""), "C:\\Media\\bells.wav");
-  EXPECT_TRUE(reported("Harbour Bells"));
+  EXPECT_TRUE(run.reported("Harbour Bells"));
 
   // Accessibility: the structures every kind has move everywhere.
   FilterKeys fk;
@@ -138,7 +121,7 @@ TEST_P(InputKindMatrix, InputSoundAndAccessibilityMoveAsTheirKindsAllow) {
   ParameterTexts scheme;
   GetBlock(target, spi::GetHighContrast, 12, &scheme);
   EXPECT_EQ(scheme.first, std::optional<std::string>("High Contrast White"));
-  EXPECT_TRUE(reported("The High Contrast feature is on."));
+  EXPECT_TRUE(run.reported("The High Contrast feature is on."));
   // SerialKeys: only Windows 95/98 answer for it. From there it goes into
   // the system (95/98) or into NT's registry; from NT it does not travel.
   ParameterTexts serial;
@@ -151,7 +134,7 @@ TEST_P(InputKindMatrix, InputSoundAndAccessibilityMoveAsTheirKindsAllow) {
     EXPECT_EQ(UTLGetRegDWORD(hkey::CurrentUser, kSerialKeys, "Flags", 0), 0x07u);
     EXPECT_EQ(UTLGetRegDWORD(hkey::CurrentUser, kSerialKeys, "Baud", 0), 4800u);
   } else {
-    EXPECT_TRUE(reported("The SerialKeys feature is unavailable."));
+    EXPECT_TRUE(run.reported("The SerialKeys feature is unavailable."));
     EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kSerialKeys, "ActivePort", "<none>"), "<none>");
     if (to9x) {
       EXPECT_EQ(serial.first, std::optional<std::string>("COM1"));  // the target's own

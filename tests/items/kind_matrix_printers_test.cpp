@@ -5,6 +5,7 @@
 #include "engine/run_report.h"
 #include "engine/runs.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 #include "support/printer_setup.h"
 
 namespace qv::test {
@@ -28,38 +29,20 @@ TEST_P(PrinterKindMatrix, PrintersInstallOnlyWithinAKind) {
   AddSpoolerPort(source, "\\\\HARBOUR\\JET");
   InstallPrinter(source, Printer("Harbour Jet", setup.name, "\\\\HARBOUR\\JET"));
 
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    CurrentConfig().PersonalityItems.SetSelected("Printers", true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Printers"}), SETTINGS_OK);
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   std::vector<PrinterInfo> list;
   const PrinterInfo* laser = FindPrinter(target, "Harbour Laser 1", list);
   EXPECT_EQ(laser != nullptr, same);
   EXPECT_EQ(HasDriver(target, setup.name), same);
   EXPECT_EQ(HasMonitor(target, "Harbour Port"), same);
-  EXPECT_EQ(reported("Printers will not be installed due to incompatible drivers."), !same);
-  EXPECT_EQ(reported(std::string("Printer information is from a ") + OSKindName(from) +
+  EXPECT_EQ(run.reported("Printers will not be installed due to incompatible drivers."), !same);
+  EXPECT_EQ(run.reported(std::string("Printer information is from a ") + OSKindName(from) +
                      " system."),
             !same);
-  EXPECT_TRUE(reported(std::string(same ? "Installing" : "Skipping") + " printer Harbour Jet"));
+  EXPECT_TRUE(run.reported(std::string(same ? "Installing" : "Skipping") + " printer Harbour Jet"));
   if (same) {
     ASSERT_NE(laser, nullptr);
     EXPECT_EQ(laser->portName, "FILE:");
@@ -69,7 +52,7 @@ TEST_P(PrinterKindMatrix, PrintersInstallOnlyWithinAKind) {
   }
   EXPECT_EQ(FileText(target, SystemFolderOf(target) + "\\HARBOUR.SEP"), "separator");
   EXPECT_EQ(FileText(target, DriverFolderOf(target) + "\\HLASER.DRV") != "<missing>", same);
-  EXPECT_TRUE(reported("The system must be restarted for some settings to take effect."));
+  EXPECT_TRUE(run.reported("The system must be restarted for some settings to take effect."));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, PrinterKindMatrix,

@@ -10,6 +10,7 @@
 #include "platform/memory/memory_dialup.h"
 #include "stream/win_structs_ras.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -67,28 +68,11 @@ TEST_P(SharesKindMatrix, SharesDrivesAndEntriesMoveAsTheirKindsAllow) {
   MemoryMachine source(from), target(to);
   Prepare(source);
   target.AddShare("\\\\HARBOURSRV\\MAPS");
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Shared Folders and Drives", "Mapped Drives", "RAS Networking connections"})
-      CurrentConfig().ConnectivityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {},
+                     {"Shared Folders and Drives", "Mapped Drives", "RAS Networking connections"}),
+            SETTINGS_OK);
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   if (from == to) {
     // The whole key: values, passwords and security as the source had them.
@@ -100,7 +84,7 @@ TEST_P(SharesKindMatrix, SharesDrivesAndEntriesMoveAsTheirKindsAllow) {
       EXPECT_EQ(RawValue(target, key, "Parm1enc"), std::vector<std::uint8_t>({9, 8, 7}));
       EXPECT_EQ(UTLGetRegDWORD(hkey::LocalMachine, key, "Flags", 0), 0x102u);
     }
-    EXPECT_FALSE(reported("The following shared drives and folders have been set"));
+    EXPECT_FALSE(run.reported("The following shared drives and folders have been set"));
   } else if (to == okWinNT) {
     const std::vector<std::uint8_t> v = RawValue(target, kSharesKeyNT, "HARBOUR");
     const std::string text(v.begin(), v.end());
@@ -109,27 +93,27 @@ TEST_P(SharesKindMatrix, SharesDrivesAndEntriesMoveAsTheirKindsAllow) {
                                 73));
     EXPECT_EQ(RawValue(target, std::string(kSharesKeyNT) + "\\Security", "HARBOUR"),
               ReadOnlyShareSecurityDescriptor());
-    EXPECT_TRUE(reported("with Read-Only access - Permissions should be assigned."));
+    EXPECT_TRUE(run.reported("with Read-Only access - Permissions should be assigned."));
   } else {
     const std::string key = std::string(kSharesKey9x) + "\\HARBOUR";
     EXPECT_EQ(UTLGetRegDWORD(hkey::LocalMachine, key, "Flags", 0), 401u);
     EXPECT_TRUE(RawValue(target, key, "Parm1enc").empty());
     EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, key, "Path", ""), "C:\\HARBOUR");
-    EXPECT_TRUE(reported("with Read-Only access - Passwords should be assigned."));
+    EXPECT_TRUE(run.reported("with Read-Only access - Passwords should be assigned."));
   }
-  EXPECT_TRUE(reported("Name : HARBOUR"));
-  EXPECT_TRUE(reported("Comment : Charts"));
+  EXPECT_TRUE(run.reported("Name : HARBOUR"));
+  EXPECT_TRUE(run.reported("Comment : Charts"));
   EXPECT_TRUE(RestartRequired);
 
   std::string remote;
   EXPECT_EQ(target.Network()->DriveConnection("M:", remote), err::Success);
   EXPECT_EQ(remote, "\\\\HARBOURSRV\\MAPS");
-  EXPECT_TRUE(reported("M: is mapped to \\\\HARBOURSRV\\MAPS"));
+  EXPECT_TRUE(run.reported("M: is mapped to \\\\HARBOURSRV\\MAPS"));
 
   ASSERT_EQ(DialUpOf(target).entries.size(), 1u);
   EXPECT_EQ(DialUpOf(target).entries[0].name, "Harbour office");
   EXPECT_EQ(DialUpOf(target).entries[0].bytes, DialUpOf(source).entries[0].bytes);
-  EXPECT_TRUE(reported("PhoneNumber : 5550100"));
+  EXPECT_TRUE(run.reported("PhoneNumber : 5550100"));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, SharesKindMatrix,

@@ -4,6 +4,7 @@
 #include "engine/run_report.h"
 #include "engine/runs.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -61,28 +62,9 @@ TEST_P(ShellKindMatrix, ExplorerOptionsMoveAndTheActiveDesktopWhereBothHaveIt) {
   auto [from, to] = GetParam();
   MemoryMachine source(from), target(to);
   Prepare(source);
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Shell", "Active Desktop"})
-      CurrentConfig().PersonalityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Shell", "Active Desktop"}), SETTINGS_OK);
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   // Explorer: the cabinet bits everywhere; the file options as the
   // target's kind keeps them.
@@ -98,11 +80,11 @@ TEST_P(ShellKindMatrix, ExplorerOptionsMoveAndTheActiveDesktopWhereBothHaveIt) {
     EXPECT_EQ(cab.at(44), 4);
     EXPECT_EQ(cab.at(60) & 0x06, 0x04);
   }
-  EXPECT_TRUE(reported("File views are browsed in separate windows"));
-  EXPECT_TRUE(reported("The Full MS-DOS path is displayed in the title bar"));
-  EXPECT_TRUE(reported("View type     : Details"));
+  EXPECT_TRUE(run.reported("File views are browsed in separate windows"));
+  EXPECT_TRUE(run.reported("The Full MS-DOS path is displayed in the title bar"));
+  EXPECT_TRUE(run.reported("View type     : Details"));
   EXPECT_TRUE(RestartRequired);
-  EXPECT_TRUE(reported("The system must be restarted for some settings to take effect."));
+  EXPECT_TRUE(run.reported("The system must be restarted for some settings to take effect."));
 
   // Active Desktop: Windows 98 alone of these has it.
   const ActiveDesktopSetup desktop = target.ActiveDesktopNow();
@@ -110,12 +92,12 @@ TEST_P(ShellKindMatrix, ExplorerOptionsMoveAndTheActiveDesktopWhereBothHaveIt) {
     EXPECT_TRUE(desktop.options.activeDesktop);
     ASSERT_EQ(desktop.components.size(), 1u);
     EXPECT_EQ(desktop.components[0].source, u"C:\\WINDOWS\\Clock.htm");
-    EXPECT_TRUE(reported("1 Active Desktop components found."));
+    EXPECT_TRUE(run.reported("1 Active Desktop components found."));
   } else {
     EXPECT_TRUE(desktop.components.empty());
   }
-  EXPECT_EQ(reported("Components cannot be installed."), from == okWin98 && to != okWin98);
-  EXPECT_EQ(reported("ActiveDesktop is not installed."), to != okWin98);
+  EXPECT_EQ(run.reported("Components cannot be installed."), from == okWin98 && to != okWin98);
+  EXPECT_EQ(run.reported("ActiveDesktop is not installed."), to != okWin98);
 }
 
 TEST_P(ShellKindMatrix, TheTaskbarMovesToTheSameEdgeAtTheTargetsScale) {
@@ -130,33 +112,16 @@ TEST_P(ShellKindMatrix, TheTaskbarMovesToTheSameEdgeAtTheTargetsScale) {
   bar.autoHide = true;
   bar.boxes[2].checked = true;
   source.SetTaskbar(bar);
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    CurrentConfig().PersonalityItems.SetSelected("Task bar", true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Task bar"}), SETTINGS_OK);
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
   const TaskbarSetup now = target.Taskbar();
   EXPECT_EQ(now.edge, appbar::Top);
   EXPECT_EQ(now.thickness, 35);  // 28 x 768 / 600
   EXPECT_TRUE(now.autoHide);
   EXPECT_TRUE(now.boxes[2].checked);
-  const std::vector<std::string> report = RunReport().Lines();
-  EXPECT_NE(std::find(report.begin(), report.end(), "The Taskbar is on the top of the screen"),
-            report.end());
-  EXPECT_NE(std::find(report.begin(), report.end(), "The taskbar is 35 pixels high and 1024 pixels wide."),
-            report.end());
+  EXPECT_TRUE(run.reported("The Taskbar is on the top of the screen"));
+  EXPECT_TRUE(run.reported("The taskbar is 35 pixels high and 1024 pixels wide."));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, ShellKindMatrix,

@@ -6,6 +6,7 @@
 #include "engine/runs.h"
 #include "platform/memory/memory_adapters.h"
 #include "support/item_fixture.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -70,33 +71,18 @@ TEST_P(TcpipKindMatrix, AdaptersFindTheirPartnersByTypeOnEveryKind) {
   std::string hidden;
   if (to == okWinNT) hidden = AddHiddenCard(target, "192.168.3.5");
 
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"TCPIP Configuration", "DNS Configuration", "WINS Configuration"})
-      CurrentConfig().ConnectivityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto count = [&](const std::string& line) { return std::count(report.begin(), report.end(), line); };
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {},
+                     {"TCPIP Configuration", "DNS Configuration", "WINS Configuration"}),
+            SETTINGS_OK);
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   // IP: the token-ring pair in a token pass, the Ethernet pair in the
   // Ethernet pass; each said once by the IP item.
-  EXPECT_EQ(count("  Network Adapter 1: IBM Token-Ring 16/4 ISA"), 2);  // the IP and WINS items
-  EXPECT_EQ(count(std::string(kReplaced) + "\"Madge Smart 16/4 Token Ring\""), 2);
-  EXPECT_EQ(count("  Network Adapter 2: Intel EtherExpress PRO/100 Ethernet"), 2);
-  EXPECT_EQ(count(std::string(kReplaced) + "\"NE2000 Compatible Ethernet\""), 2);
+  EXPECT_EQ(run.count("  Network Adapter 1: IBM Token-Ring 16/4 ISA"), 2);  // the IP and WINS items
+  EXPECT_EQ(run.count(std::string(kReplaced) + "\"Madge Smart 16/4 Token Ring\""), 2);
+  EXPECT_EQ(run.count("  Network Adapter 2: Intel EtherExpress PRO/100 Ethernet"), 2);
+  EXPECT_EQ(run.count(std::string(kReplaced) + "\"NE2000 Compatible Ethernet\""), 2);
   EXPECT_EQ(First(etherKey, "IPAddress"), "10.1.0.5");
   EXPECT_EQ(First(etherKey, "DefaultGateway"), "10.1.0.1");
   EXPECT_EQ(First(token, "IPAddress"), "10.2.0.5");
@@ -135,7 +121,7 @@ TEST_P(TcpipKindMatrix, AdaptersFindTheirPartnersByTypeOnEveryKind) {
       EXPECT_EQ(Text(kMstcp, "ScopeID"), "HARBOUR");
       break;
   }
-  EXPECT_EQ(count("WINS is enabled."), 1);
+  EXPECT_EQ(run.count("WINS is enabled."), 1);
 
   // DNS: comma-separated on Windows 95/98, blank-separated on Windows NT.
   if (to == okWinNT) {

@@ -7,6 +7,7 @@
 
 #include "support/item_fixture.h"
 #include "support/property_rounds.h"
+#include "support/kind_round.h"
 
 namespace qv::test {
 namespace {
@@ -84,38 +85,20 @@ void MoveAcross(OSKind from, OSKind to, std::mt19937* rng) {
   MemoryMachine source(from), target(to);
   Prepare(source);
   if (rng) Scramble(target, *rng);
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  TWriteMemoryConnection file;
-  file.Initialize();
-  {
-    MachineScope on(source);
-    ProgramObjects program("");
-    CurrentConfig().PersonalityItems.SetAll(false);
-    CurrentConfig().ConnectivityItems.SetAll(false);
-    for (const char* item : {"Wallpaper", "Pattern", "Screen saver", "Power"})
-      CurrentConfig().PersonalityItems.SetSelected(item, true);
-    for (const char* item : {"Computer Name", "WorkGroup/Domain", "Computer Description"})
-      CurrentConfig().ConnectivityItems.SetSelected(item, true);
-    ASSERT_EQ(SaveSettings("x", file, true, true), SETTINGS_OK);
-  }
-  MachineScope on(target);
-  ProgramObjects program("");
+  KindRound run;
+  ASSERT_EQ(run.Save(source, {"Wallpaper", "Pattern", "Screen saver", "Power"},
+                     {"Computer Name", "WorkGroup/Domain", "Computer Description"}),
+            SETTINGS_OK);
+  run.Enter(target);
   std::string targetSystem;
   target.System().SystemFolder(targetSystem);
   PutFile(target, targetSystem + "\\Flying.scr", "MZ");
-  auto reader = ReaderOf(file);
-  std::string backup;
-  ASSERT_EQ(LoadSettings("x", *reader, false, backup, true), SETTINGS_OK);
-  std::vector<std::string> report = RunReport().Lines();
-  auto reported = [&](const std::string& line) {
-    return std::find(report.begin(), report.end(), line) != report.end();
-  };
+  ASSERT_EQ(run.Load(target), SETTINGS_OK);
 
   // Wallpaper and pattern: everywhere.
   EXPECT_EQ(FileText(target, kBitmap), "BM harbour");
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kDesktop, "Wallpaper", ""), kBitmap);
-  EXPECT_TRUE(reported("The wallpaper is stretched to fit the screen."));
+  EXPECT_TRUE(run.reported("The wallpaper is stretched to fit the screen."));
   EXPECT_EQ(UTLGetRegString(hkey::CurrentUser, kDesktop, "Pattern", ""), "0 80 114 32 0 5 39 2");
 
   // Screen saver: found by its name in the target's system folder, and
@@ -124,13 +107,13 @@ void MoveAcross(OSKind from, OSKind to, std::mt19937* rng) {
   source.System().SystemFolder(sourceSystem);
   EXPECT_EQ(target.Profiles()->ReadProfileString("system.ini", "boot", "SCRNSAVE.EXE", "none"),
             sourceSystem + "\\Flying.scr");
-  EXPECT_TRUE(reported("Screen saver set to " + sourceSystem + "\\Flying.scr"));
+  EXPECT_TRUE(run.reported("Screen saver set to " + sourceSystem + "\\Flying.scr"));
   EXPECT_EQ(target.Profiles()->ReadProfileString("control.ini", "Screen Saver.Flying", "Density", ""),
             "25");
   std::int32_t timeOut = 0;
   target.SystemParameters()->Parameter(spi::GetScreenSaveTimeout, 0, &timeOut, 0);
   EXPECT_EQ(timeOut, 300);
-  EXPECT_TRUE(reported("Screen saver uses password protection"));
+  EXPECT_TRUE(run.reported("Screen saver uses password protection"));
   std::uint8_t secret[8] = {};
   const std::uint32_t secretSize =
       UTLGetRegBinary(hkey::CurrentUser, kDesktop, "ScreenSave_Data", secret, sizeof secret);
@@ -149,15 +132,15 @@ void MoveAcross(OSKind from, OSKind to, std::mt19937* rng) {
   if (targetHasPower) {
     EXPECT_EQ(lowPower == 1500, powerMoves);
   }
-  EXPECT_EQ(reported("Low Power Saving is activated after 25 minutes."), powerMoves);
+  EXPECT_EQ(run.reported("Low Power Saving is activated after 25 minutes."), powerMoves);
 
   // Description and Windows 95/98 workgroup.
   if (to9x) {
     EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, kVnetsup, "Comment", ""),
               from9x ? "Harbour office" : "");
-    EXPECT_TRUE(reported("Computer Description : " + std::string(from9x ? "Harbour office" : "")));
+    EXPECT_TRUE(run.reported("Computer Description : " + std::string(from9x ? "Harbour office" : "")));
   } else {
-    EXPECT_TRUE(reported("Computer Description is not supported on Windows NT"));
+    EXPECT_TRUE(run.reported("Computer Description is not supported on Windows NT"));
   }
   // The workgroup, whichever way each kind keeps it, and the computer name
   // at the next start.
@@ -165,8 +148,8 @@ void MoveAcross(OSKind from, OSKind to, std::mt19937* rng) {
     EXPECT_EQ(UTLGetRegString(hkey::LocalMachine, kVnetsup, "WorkGroup", ""), "HARBOUR");
   else
     EXPECT_EQ(target.PrimaryDomain().name, "HARBOUR");
-  EXPECT_TRUE(reported("WorkGroup     : HARBOUR"));
-  EXPECT_TRUE(reported("Computer name : HARBOURPC"));
+  EXPECT_TRUE(run.reported("WorkGroup     : HARBOUR"));
+  EXPECT_TRUE(run.reported("Computer name : HARBOURPC"));
   target.Restart();
   std::string name;
   target.System().ComputerName(name);

@@ -3,6 +3,8 @@
 // its state before the load.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <initializer_list>
 #include <random>
@@ -13,6 +15,7 @@
 #include "config/options.h"
 #include "engine/program.h"
 #include "engine/runs.h"
+#include "engine/status.h"
 #include "platform/memory/memory_machine.h"
 #include "stream/connection.h"
 #include "support/streams.h"
@@ -60,6 +63,23 @@ inline std::vector<std::string> LoadThenUndo(MemoryMachine& source, MemoryMachin
   }
   if (!backup.empty()) target.Files().Remove(backup);
   return MemoryMachine::Differences(before, target, CompareOptions{false});
+}
+
+// The rounds of a property test on targets of `kind`, under a recording
+// status: for each seed 1..`rounds` a generator of its own (seeded from the
+// seed times `spread` and the kind), a source of a kind the generator picks
+// and a fresh target, handed to `round`.
+template <class Round>
+void EachRound(OSKind kind, unsigned rounds, Round round, unsigned spread = 7919u) {
+  TRecordingStatus status;
+  StatusScope statusScope(status);
+  for (unsigned seed = 1; seed <= rounds; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed * spread + static_cast<unsigned>(kind));
+    MemoryMachine source(static_cast<OSKind>(rng() % 3));
+    MemoryMachine target(kind);
+    round(rng, source, target);
+  }
 }
 
 }  // namespace qv::test

@@ -65,15 +65,8 @@ void PlaceIcons(std::mt19937& rng, MemoryMachine& m) {
 
 TEST_P(UndoFoldersProperty, LoadThenUndoLeavesOnlyTheRecycleBinsKeep) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  const unsigned rounds = PropertyRounds(25);
   unsigned recycledRounds = 0;
-  for (unsigned seed = 1; seed <= rounds; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(25), [&](auto& rng, auto& source, auto& target) {
     auto differences = LoadThenUndo(
         source, target,
         [&] {
@@ -129,7 +122,7 @@ TEST_P(UndoFoldersProperty, LoadThenUndoLeavesOnlyTheRecycleBinsKeep) {
         continue;
       ADD_FAILURE() << line;
     }
-  }
+  });
   // The rounds reach replace mode with something to recycle.
   EXPECT_GT(recycledRounds, 0u);
 }

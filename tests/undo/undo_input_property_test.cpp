@@ -136,14 +136,7 @@ void Randomize(std::mt19937& rng, const char* tag) {
 
 TEST_P(UndoInputProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  const unsigned rounds = PropertyRounds(20);
-  for (unsigned seed = 1; seed <= rounds; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(20), [&](auto& rng, auto& source, auto& target) {
     auto differences = LoadThenUndo(
         source, target,
         [&] {
@@ -156,7 +149,7 @@ TEST_P(UndoInputProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
           Options().CreateBackup = Coin(rng);
         });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  });
 }
 
 TEST(UndoInput, ACursorFileTheLoadReplacedComesBackAsItWas) {

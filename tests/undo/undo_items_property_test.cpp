@@ -105,13 +105,7 @@ void Randomize(std::mt19937& rng, const char* tag, bool target) {
 
 TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  for (unsigned seed = 1; seed <= PropertyRounds(20); ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 104729u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(20), [&](auto& rng, auto& source, auto& target) {
     source.SetComputerName(Pick(rng, {"ALPHA", "BRAVO", "CHARLIE"}));
     target.SetComputerName(Pick(rng, {"DELTA", "ECHO"}));
     // Windows NT workgroups (a domain join leaves its trust behind: see
@@ -132,7 +126,7 @@ TEST_P(UndoItemsProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
           Options().CreateBackup = Coin(rng);
         });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  }, 104729u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UndoItemsProperty, ::testing::Values(okWin95, okWin98, okWinNT),

@@ -46,13 +46,7 @@ TEST_P(UndoProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   const OSKind kind = GetParam();
   ScopedSettingsItem colors("Colors", [] { return std::make_unique<ColorsKeyItem>(); });
   ScopedSettingsItem picture("Wallpaper", [] { return std::make_unique<PictureItem>(); });
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  for (unsigned seed = 1; seed <= PropertyRounds(25); ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(25), [&](auto& rng, auto& source, auto& target) {
     auto differences = LoadThenUndo(
         source, target,
         [&] {
@@ -66,7 +60,7 @@ TEST_P(UndoProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
           Options().CreateBackup = Coin(rng);
         });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UndoProperty, ::testing::Values(okWin95, okWin98, okWinNT),

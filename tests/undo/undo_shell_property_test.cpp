@@ -150,14 +150,7 @@ class UndoShellProperty : public ::testing::TestWithParam<OSKind> {};
 
 TEST_P(UndoShellProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  const unsigned rounds = PropertyRounds(20);
-  for (unsigned seed = 1; seed <= rounds; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(20), [&](auto& rng, auto& source, auto& target) {
     RandomizeActiveDesktop(rng, source, false);
     RandomizeActiveDesktop(rng, target, true);
     RandomizeTaskbar(rng, source);
@@ -174,7 +167,7 @@ TEST_P(UndoShellProperty, LoadThenUndoLeavesAnyMachineAsItWas) {
           Options().CreateBackup = Coin(rng);
         });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UndoShellProperty, ::testing::Values(okWin95, okWin98, okWinNT),

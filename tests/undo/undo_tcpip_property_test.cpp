@@ -82,14 +82,7 @@ void Randomize(MemoryMachine& m, std::mt19937& rng, bool target) {
 
 TEST_P(UndoTcpipProperty, LoadThenUndoLeavesTheTargetsNetworkAsItWas) {
   const OSKind kind = GetParam();
-  TRecordingStatus status;
-  StatusScope statusScope(status);
-  const unsigned rounds = PropertyRounds(30);
-  for (unsigned seed = 1; seed <= rounds; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed * 7919u + static_cast<unsigned>(kind));
-    MemoryMachine source(static_cast<OSKind>(rng() % 3));
-    MemoryMachine target(kind);
+  EachRound(kind, PropertyRounds(30), [&](auto& rng, auto& source, auto& target) {
     Randomize(source, rng, false);
     Randomize(target, rng, true);
     auto differences = LoadThenUndo(
@@ -99,7 +92,7 @@ TEST_P(UndoTcpipProperty, LoadThenUndoLeavesTheTargetsNetworkAsItWas) {
         },
         [&] { Options().CreateBackup = Coin(rng); });
     EXPECT_EQ(differences, std::vector<std::string>{});
-  }
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UndoTcpipProperty, ::testing::Values(okWin95, okWin98, okWinNT),

@@ -250,22 +250,12 @@ bool TShellSettings::Write(TConnection& stream) {
   stream.WriteBoolean(FullPathInTitle, "DisplayFullPath");
   stream.WriteBoolean(ShowExtensions, "ShowExtensions");
 
-  stream.AddComment("Windows Explorer toolbar       : " + Shown(ExplorerToolbar));
-  stream.AddComment("Windows Explorer statusBar     : " + Shown(ExplorerStatusBar));
-  stream.AddComment("Windows Explorer sort order    : " + Order(ExplorerSortOrder));
+  DescribeViews(stream);
   stream.WriteBoolean(ExplorerToolbar, "ExplorerToolbar");
   stream.WriteBoolean(ExplorerStatusBar, "ExplorerStatusBar");
   stream.WriteBoolean(ExplorerSortOrder, "ExplorerSortOrder");
   stream.WriteInteger(Reserved, "Reserved");
   stream.WriteInteger(ExplorerViewType, "ExplorerViewType");
-
-  stream.AddComment("");
-  stream.AddComment("Most common file view options : ");
-  stream.AddComment("Toolbar       : " + Shown(CommonToolbar));
-  stream.AddComment("StatusBar     : " + Shown(CommonStatusBar));
-  stream.AddComment("Sort order    : " + Order(CommonSortAscending));
-  stream.AddComment("Sort type     : " + Entry(kSortTypeText, CommonSortType));
-  stream.AddComment("View type     : " + Entry(kViewTypeText, CommonViewType));
   stream.WriteBoolean(CommonToolbar, "CommonToolbar");
   stream.WriteBoolean(CommonStatusBar, "CommonStatusBar");
   stream.WriteBoolean(CommonSortAscending, "CommonSortAscending");
@@ -352,6 +342,13 @@ bool TShellSettings::Read(TConnection& stream) {
                         ? "MS-DOS extensions are shown for file types that are registered"
                         : "MS-DOS extensions are hidden for file types that are registered");
   stream.AddComment("");
+  DescribeViews(stream);
+  stream.AddComment("");
+  return true;
+}
+
+// The Explorer window's view options and those most of the folders share.
+void TShellSettings::DescribeViews(TConnection& stream) {
   stream.AddComment("Windows Explorer toolbar       : " + Shown(ExplorerToolbar));
   stream.AddComment("Windows Explorer statusBar     : " + Shown(ExplorerStatusBar));
   stream.AddComment("Windows Explorer sort order    : " + Order(ExplorerSortOrder));
@@ -362,6 +359,4 @@ bool TShellSettings::Read(TConnection& stream) {
   stream.AddComment("Sort order    : " + Order(CommonSortAscending));
   stream.AddComment("Sort type     : " + Entry(kSortTypeText, CommonSortType));
   stream.AddComment("View type     : " + Entry(kViewTypeText, CommonViewType));
-  stream.AddComment("");
-  return true;
 }

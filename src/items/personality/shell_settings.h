@@ -24,6 +24,7 @@ class TShellSettings : public TSettings {
   void ApplyFolderOptions();
   void ApplyExplorerView();
   void ApplyCommonView();
+  void DescribeViews(TConnection& stream);
 
   // Folder options.
   bool BrowseSeparateWindows = false;

@@ -32,16 +32,19 @@ WinError LastErrorOr(WinError fallback) {
   return code ? code : fallback;
 }
 
-// Calls an Enum function twice: once for the size, once for real.
-template <class Call>
-WinError Enumerate(Call call, std::vector<BYTE>& buffer, DWORD& count) {
-  DWORD needed = 0;
-  count = 0;
+// Calls an Enum function twice, once for the size and once for real, and
+// hands each entry it returned, read as an `Info`, to `take`.
+template <class Info, class Call, class Take>
+WinError EnumerateEach(Call call, Take take) {
+  std::vector<BYTE> buffer;
+  DWORD needed = 0, count = 0;
   if (call(nullptr, 0, &needed, &count)) return err::Success;
   DWORD code = GetLastError();
   if (code != ERROR_INSUFFICIENT_BUFFER) return code ? code : err::InvalidFunction;
   buffer.assign(needed, 0);
   if (!call(buffer.data(), needed, &needed, &count)) return LastErrorOr(err::InvalidFunction);
+  const auto* list = reinterpret_cast<const Info*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) take(list[i]);
   return err::Success;
 }
 
@@ -49,101 +52,82 @@ WinError Enumerate(Call call, std::vector<BYTE>& buffer, DWORD& count) {
 
 WinError Win32Spooler::PrinterList(std::uint32_t flags, std::vector<PrinterInfo>& printers) {
   printers.clear();
-  std::vector<BYTE> buffer;
-  DWORD count = 0;
-  WinError code = Enumerate(
+  return EnumerateEach<PRINTER_INFO_2A>(
       [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
         return EnumPrintersA(flags, nullptr, 2, data, size, needed, returned);
       },
-      buffer, count);
-  if (code != err::Success) return code;
-  const auto* list = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    const PRINTER_INFO_2A& in = list[i];
-    PrinterInfo p;
-    p.serverName = Text(in.pServerName);
-    p.printerName = Text(in.pPrinterName);
-    p.shareName = Text(in.pShareName);
-    p.portName = Text(in.pPortName);
-    p.driverName = Text(in.pDriverName);
-    p.comment = Text(in.pComment);
-    p.location = Text(in.pLocation);
-    if (in.pDevMode) {
-      const std::size_t size = in.pDevMode->dmSize + in.pDevMode->dmDriverExtra;
-      const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.pDevMode);
-      p.devMode.assign(bytes, bytes + size);
-    }
-    p.sepFile = Text(in.pSepFile);
-    p.printProcessor = Text(in.pPrintProcessor);
-    p.dataType = Text(in.pDatatype);
-    p.parameters = Text(in.pParameters);
-    p.attributes = in.Attributes;
-    p.priority = in.Priority;
-    p.defaultPriority = in.DefaultPriority;
-    p.startTime = in.StartTime;
-    p.untilTime = in.UntilTime;
-    p.status = in.Status;
-    p.jobs = in.cJobs;
-    p.averagePpm = in.AveragePPM;
-    printers.push_back(std::move(p));
-  }
-  return err::Success;
+      [&](const PRINTER_INFO_2A& in) {
+        PrinterInfo p;
+        p.serverName = Text(in.pServerName);
+        p.printerName = Text(in.pPrinterName);
+        p.shareName = Text(in.pShareName);
+        p.portName = Text(in.pPortName);
+        p.driverName = Text(in.pDriverName);
+        p.comment = Text(in.pComment);
+        p.location = Text(in.pLocation);
+        if (in.pDevMode) {
+          const std::size_t size = in.pDevMode->dmSize + in.pDevMode->dmDriverExtra;
+          const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.pDevMode);
+          p.devMode.assign(bytes, bytes + size);
+        }
+        p.sepFile = Text(in.pSepFile);
+        p.printProcessor = Text(in.pPrintProcessor);
+        p.dataType = Text(in.pDatatype);
+        p.parameters = Text(in.pParameters);
+        p.attributes = in.Attributes;
+        p.priority = in.Priority;
+        p.defaultPriority = in.DefaultPriority;
+        p.startTime = in.StartTime;
+        p.untilTime = in.UntilTime;
+        p.status = in.Status;
+        p.jobs = in.cJobs;
+        p.averagePpm = in.AveragePPM;
+        printers.push_back(std::move(p));
+      });
 }
 
 WinError Win32Spooler::DriverList(std::vector<DriverInfo>& drivers) {
   drivers.clear();
-  std::vector<BYTE> buffer;
-  DWORD count = 0;
-  WinError code = Enumerate(
+  return EnumerateEach<DRIVER_INFO_3A>(
       [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
         return EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, returned);
       },
-      buffer, count);
-  if (code != err::Success) return code;
-  const auto* list = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    const DRIVER_INFO_3A& in = list[i];
-    DriverInfo d;
-    d.version = in.cVersion;
-    d.name = Text(in.pName);
-    d.environment = Text(in.pEnvironment);
-    d.driverPath = Text(in.pDriverPath);
-    d.dataFile = Text(in.pDataFile);
-    d.configFile = Text(in.pConfigFile);
-    d.helpFile = Text(in.pHelpFile);
-    for (const char* f = in.pDependentFiles; f && *f; f += std::strlen(f) + 1)
-      d.dependentFiles.emplace_back(f);
-    d.monitorName = Text(in.pMonitorName);
-    d.defaultDataType = Text(in.pDefaultDataType);
-    drivers.push_back(std::move(d));
-  }
-  return err::Success;
+      [&](const DRIVER_INFO_3A& in) {
+        DriverInfo d;
+        d.version = in.cVersion;
+        d.name = Text(in.pName);
+        d.environment = Text(in.pEnvironment);
+        d.driverPath = Text(in.pDriverPath);
+        d.dataFile = Text(in.pDataFile);
+        d.configFile = Text(in.pConfigFile);
+        d.helpFile = Text(in.pHelpFile);
+        for (const char* f = in.pDependentFiles; f && *f; f += std::strlen(f) + 1)
+          d.dependentFiles.emplace_back(f);
+        d.monitorName = Text(in.pMonitorName);
+        d.defaultDataType = Text(in.pDefaultDataType);
+        drivers.push_back(std::move(d));
+      });
 }
 
 WinError Win32Spooler::MonitorList(std::uint32_t level, std::vector<MonitorInfo>& monitors) {
   monitors.clear();
   if (level != 1 && level != 2) return err::InvalidLevel;
-  std::vector<BYTE> buffer;
-  DWORD count = 0;
-  WinError code = Enumerate(
-      [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumMonitorsA(nullptr, level, data, size, needed, returned);
-      },
-      buffer, count);
-  if (code != err::Success) return code;
-  for (DWORD i = 0; i < count; ++i) {
-    MonitorInfo m;
-    if (level == 1) {
-      m.name = Text(reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data())[i].pName);
-    } else {
-      const MONITOR_INFO_2A& in = reinterpret_cast<const MONITOR_INFO_2A*>(buffer.data())[i];
+  auto call = [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+    return EnumMonitorsA(nullptr, level, data, size, needed, returned);
+  };
+  if (level == 1)
+    return EnumerateEach<MONITOR_INFO_1A>(call, [&](const MONITOR_INFO_1A& in) {
+      MonitorInfo m;
       m.name = Text(in.pName);
-      m.environment = Text(in.pEnvironment);
-      m.dllName = Text(in.pDLLName);
-    }
+      monitors.push_back(std::move(m));
+    });
+  return EnumerateEach<MONITOR_INFO_2A>(call, [&](const MONITOR_INFO_2A& in) {
+    MonitorInfo m;
+    m.name = Text(in.pName);
+    m.environment = Text(in.pEnvironment);
+    m.dllName = Text(in.pDLLName);
     monitors.push_back(std::move(m));
-  }
-  return err::Success;
+  });
 }
 
 WinError Win32Spooler::DriverDirectory(std::string& path) {

@@ -430,6 +430,21 @@ void DriverRecord(TConnection& s, const std::string& name, const std::string& dr
   s.WriteBuffer("dddd", 4);
 }
 
+// The head of a driver record with no files, up to its count of
+// dependent files and the folder they came from.
+void DriverWithFileCount(TConnection& s, std::int32_t count) {
+  s.WriteString("DRIVER");
+  s.WriteString("D");
+  s.WriteInteger(2);
+  s.WriteString("D");
+  s.WriteString("Windows NT x86");
+  for (int i = 0; i < 4; ++i) s.WriteString("");
+  s.WriteString("");
+  s.WriteString("RAW");
+  s.WriteInteger(count);
+  s.WriteString("C:\\SRC\\");
+}
+
 void PrinterRecord(TConnection& s, const std::string& name, const std::string& driver,
                    const std::string& separator, std::int32_t devModeSize = 0) {
   s.WriteString("PRINTER");
@@ -521,32 +536,8 @@ TEST_F(PrintersTest, CountsAndDeviceModeSizesAreCheckedAgainstTheStream) {
       {"negative device mode", [](TConnection& s) { PrinterRecord(s, "P", "D", "", -4); }},
       {"device mode beyond its largest size",
        [](TConnection& s) { PrinterRecord(s, "P", "D", "", 0x7FFFFFFF); }},
-      {"file count beyond the stream",
-       [](TConnection& s) {
-         s.WriteString("DRIVER");
-         s.WriteString("D");
-         s.WriteInteger(2);
-         s.WriteString("D");
-         s.WriteString("Windows NT x86");
-         for (int i = 0; i < 4; ++i) s.WriteString("");
-         s.WriteString("");
-         s.WriteString("RAW");
-         s.WriteInteger(100000000);
-         s.WriteString("C:\\SRC\\");
-       }},
-      {"negative file count",
-       [](TConnection& s) {
-         s.WriteString("DRIVER");
-         s.WriteString("D");
-         s.WriteInteger(2);
-         s.WriteString("D");
-         s.WriteString("Windows NT x86");
-         for (int i = 0; i < 4; ++i) s.WriteString("");
-         s.WriteString("");
-         s.WriteString("RAW");
-         s.WriteInteger(-1);
-         s.WriteString("C:\\SRC\\");
-       }},
+      {"file count beyond the stream", [](TConnection& s) { DriverWithFileCount(s, 100000000); }},
+      {"negative file count", [](TConnection& s) { DriverWithFileCount(s, -1); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
