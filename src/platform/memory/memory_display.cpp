@@ -43,7 +43,8 @@ std::string Rgb(std::uint32_t c) {
 
 // A size as the kind keeps it: pixels, or twips on Windows NT.
 std::string Size(const State& s, std::int32_t pixels) {
-  return std::to_string(s.setup.kind == okWinNT ? -15 * pixels : pixels);
+  const std::int64_t size = pixels;
+  return std::to_string(s.setup.kind == okWinNT ? -15 * size : size);
 }
 
 void PutSize(State& s, RegNode& key, const char* name, const std::vector<std::uint8_t>& b,
