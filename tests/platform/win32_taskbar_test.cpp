@@ -193,7 +193,7 @@ class Win32Taskbar : public ::testing::Test {
   Shell state_;
   std::thread thread_;
   DWORD threadId_ = 0;
-  Win32TaskbarDesktop desktop_;
+  qv::Win32Taskbar desktop_;
 };
 
 TEST_F(Win32Taskbar, ReadsTheAutoCheckBoxesInDialogOrderAndClosesWithOk) {

@@ -39,7 +39,7 @@ class Win32Desktop : public IDesktop {
 
  private:
   // The taskbar's queries and procedures.
-  Win32TaskbarDesktop taskbar_;
+  Win32Taskbar taskbar_;
 };
 
 }  // namespace qv

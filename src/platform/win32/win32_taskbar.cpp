@@ -128,41 +128,21 @@ Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
-void Win32TaskbarDesktop::Log(const std::string& line) {
+void Win32Taskbar::Log(const std::string& line) {
   std::lock_guard<std::mutex> g(logLock_);
   log_.push_back(line);
 }
 
-std::vector<std::string> Win32TaskbarDesktop::TakeTaskbarLog() {
+std::vector<std::string> Win32Taskbar::TakeTaskbarLog() {
   std::lock_guard<std::mutex> g(logLock_);
   std::vector<std::string> lines;
   lines.swap(log_);
   return lines;
 }
 
-bool Win32TaskbarDesktop::WindowExists(std::string_view className, std::string_view title) {
-  const std::string c(className), t(title);
-  return FindWindowA(c.empty() ? nullptr : c.c_str(), t.empty() ? nullptr : t.c_str()) != nullptr;
-}
+bool Win32Taskbar::TaskbarExists() { return Tray() != nullptr; }
 
-void Win32TaskbarDesktop::Wait(std::uint32_t milliseconds) { Sleep(milliseconds); }
-bool Win32TaskbarDesktop::DesktopListViewExists() { return false; }
-void Win32TaskbarDesktop::RepaintDesktop() {}
-WinError Win32TaskbarDesktop::DesktopIcons(std::vector<DesktopIcon>&) {
-  return err::InvalidWindowHandle;
-}
-WinError Win32TaskbarDesktop::DesktopIconCount(int&) { return err::InvalidWindowHandle; }
-WinError Win32TaskbarDesktop::FindDesktopIcon(std::string_view, int&) {
-  return err::InvalidWindowHandle;
-}
-WinError Win32TaskbarDesktop::SetDesktopIconPosition(int, Point) {
-  return err::InvalidWindowHandle;
-}
-WinError Win32TaskbarDesktop::RedrawDesktopIcons() { return err::InvalidWindowHandle; }
-
-bool Win32TaskbarDesktop::TaskbarExists() { return Tray() != nullptr; }
-
-std::uint32_t Win32TaskbarDesktop::TaskbarState() {
+std::uint32_t Win32Taskbar::TaskbarState() {
   HWND tray = Tray();
   if (!tray) return 0;
   APPBARDATA data = BarData(tray);
@@ -170,20 +150,20 @@ std::uint32_t Win32TaskbarDesktop::TaskbarState() {
          (appbar::AutoHide | appbar::AlwaysOnTop);
 }
 
-bool Win32TaskbarDesktop::AutoHideBarOn(int edge) {
+bool Win32Taskbar::AutoHideBarOn(int edge) {
   APPBARDATA data = BarData(nullptr);
   data.uEdge = static_cast<UINT>(edge);
   return SHAppBarMessage(ABM_GETAUTOHIDEBAR, &data) != 0;
 }
 
-bool Win32TaskbarDesktop::TaskbarPosition(Rect& rect) {
+bool Win32Taskbar::TaskbarPosition(Rect& rect) {
   APPBARDATA data = BarData(Tray());
   if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
   rect = ToRect(data.rc);
   return true;
 }
 
-WinError Win32TaskbarDesktop::TaskbarWindowRect(Rect& rect) {
+WinError Win32Taskbar::TaskbarWindowRect(Rect& rect) {
   HWND tray = Tray();
   RECT r{};
   if (!tray || !GetWindowRect(tray, &r)) return err::InvalidWindowHandle;
@@ -191,7 +171,7 @@ WinError Win32TaskbarDesktop::TaskbarWindowRect(Rect& rect) {
   return err::Success;
 }
 
-WinError Win32TaskbarDesktop::TaskbarClientRect(Rect& rect) {
+WinError Win32Taskbar::TaskbarClientRect(Rect& rect) {
   HWND tray = Tray();
   RECT r{};
   if (!tray || !GetClientRect(tray, &r)) return err::InvalidWindowHandle;
@@ -199,7 +179,7 @@ WinError Win32TaskbarDesktop::TaskbarClientRect(Rect& rect) {
   return err::Success;
 }
 
-bool Win32TaskbarDesktop::Reveal(bool putCursorBack) {
+bool Win32Taskbar::Reveal(bool putCursorBack) {
   HWND tray = Tray();
   if (!tray) return false;
   POINT saved{};
@@ -236,9 +216,9 @@ bool Win32TaskbarDesktop::Reveal(bool putCursorBack) {
   return shown;
 }
 
-bool Win32TaskbarDesktop::RevealTaskbar() { return Reveal(true); }
+bool Win32Taskbar::RevealTaskbar() { return Reveal(true); }
 
-bool Win32TaskbarDesktop::MoveTaskbar(int edge) {
+bool Win32Taskbar::MoveTaskbar(int edge) {
   HWND tray = Tray();
   if (!tray || edge < appbar::Left || edge > appbar::Bottom) return false;
   POINT saved{};
@@ -278,7 +258,7 @@ bool Win32TaskbarDesktop::MoveTaskbar(int edge) {
   return moved;
 }
 
-bool Win32TaskbarDesktop::ResizeTaskbar(int thickness) {
+bool Win32Taskbar::ResizeTaskbar(int thickness) {
   HWND tray = Tray();
   if (!tray) return false;
   POINT saved{};
@@ -308,7 +288,7 @@ bool Win32TaskbarDesktop::ResizeTaskbar(int thickness) {
   return sized;
 }
 
-bool Win32TaskbarDesktop::DialogStep(bool set, std::vector<TaskbarOption>& options) {
+bool Win32Taskbar::DialogStep(bool set, std::vector<TaskbarOption>& options) {
   HWND tray = Tray();
   if (!tray) return false;
   const std::set<std::string> before = Titles();
@@ -363,12 +343,12 @@ bool Win32TaskbarDesktop::DialogStep(bool set, std::vector<TaskbarOption>& optio
   return false;
 }
 
-bool Win32TaskbarDesktop::ReadTaskbarOptions(std::vector<TaskbarOption>& options) {
+bool Win32Taskbar::ReadTaskbarOptions(std::vector<TaskbarOption>& options) {
   options.clear();
   return DialogStep(false, options);
 }
 
-bool Win32TaskbarDesktop::SetTaskbarOptions(const std::vector<TaskbarOption>& options) {
+bool Win32Taskbar::SetTaskbarOptions(const std::vector<TaskbarOption>& options) {
   std::vector<TaskbarOption> wanted = options;
   return DialogStep(true, wanted);
 }

@@ -11,33 +11,22 @@
 
 namespace qv {
 
-// The taskbar part of the desktop port. The desktop list view is not
-// reached from here: its operations answer err::InvalidWindowHandle.
-class Win32TaskbarDesktop : public IDesktop {
+// The taskbar part of the desktop port (Win32Desktop hands its taskbar
+// operations to it).
+class Win32Taskbar {
  public:
-  bool WindowExists(std::string_view className, std::string_view title) override;
-  void Wait(std::uint32_t milliseconds) override;
-  bool DesktopListViewExists() override;
-  void RepaintDesktop() override;
-  WinError DesktopIcons(std::vector<DesktopIcon>& icons) override;
-  WinError DesktopIconCount(int& count) override;
-  WinError FindDesktopIcon(std::string_view label, int& index) override;
-  WinError SetDesktopIconPosition(int index, Point position) override;
-  WinError RedrawDesktopIcons() override;
-
-  // --- Taskbar ---------------------------------------------------------------
-  bool TaskbarExists() override;
-  std::uint32_t TaskbarState() override;
-  bool AutoHideBarOn(int edge) override;
-  bool TaskbarPosition(Rect& rect) override;
-  WinError TaskbarWindowRect(Rect& rect) override;
-  WinError TaskbarClientRect(Rect& rect) override;
-  bool RevealTaskbar() override;
-  bool MoveTaskbar(int edge) override;
-  bool ResizeTaskbar(int thickness) override;
-  bool ReadTaskbarOptions(std::vector<TaskbarOption>& options) override;
-  bool SetTaskbarOptions(const std::vector<TaskbarOption>& options) override;
-  std::vector<std::string> TakeTaskbarLog() override;
+  bool TaskbarExists();
+  std::uint32_t TaskbarState();
+  bool AutoHideBarOn(int edge);
+  bool TaskbarPosition(Rect& rect);
+  WinError TaskbarWindowRect(Rect& rect);
+  WinError TaskbarClientRect(Rect& rect);
+  bool RevealTaskbar();
+  bool MoveTaskbar(int edge);
+  bool ResizeTaskbar(int thickness);
+  bool ReadTaskbarOptions(std::vector<TaskbarOption>& options);
+  bool SetTaskbarOptions(const std::vector<TaskbarOption>& options);
+  std::vector<std::string> TakeTaskbarLog();
 
  private:
   bool DialogStep(bool set, std::vector<TaskbarOption>& options);
